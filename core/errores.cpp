@@ -1,0 +1,33 @@
+#include "core/errores.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "core/mensajes.h"
+
+namespace core {
+
+ErrorConversion::ErrorConversion(const std::string& textoAnsi)
+    : ErrorEjecucion("'" + textoAnsi + "'" + mensajes::kNoEsEnteroValido) {}
+
+int ConvertirEntero(const std::string& texto) {
+    const char* p = texto.data();
+    const char* fin = p + texto.size();
+    bool negativo = false;
+    if (p != fin && (*p == '+' || *p == '-')) {
+        negativo = (*p == '-');
+        ++p;
+    }
+    if (p == fin) throw ErrorConversion(texto);
+    std::int64_t valor = 0;
+    for (; p != fin; ++p) {
+        if (*p < '0' || *p > '9') throw ErrorConversion(texto);
+        valor = valor * 10 + (*p - '0');
+        if (valor > 2147483648LL) throw ErrorConversion(texto);
+    }
+    if (negativo) valor = -valor;
+    if (valor > 2147483647LL) throw ErrorConversion(texto);
+    return static_cast<int>(valor);
+}
+
+}  // namespace core
