@@ -1,0 +1,206 @@
+// Courses and groups (CURSOST, GRUPOST) and teaching assignments (ASIGT).
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "exchange/ansi.h"
+#include "exchange/texto.h"
+#include "tables/esquemas.h"
+#include "to_tables/pasos.h"
+
+namespace to_tables {
+
+using namespace exchange;
+using detalle::Almacenado;
+using detalle::Ancho;
+
+namespace {
+
+// A numeric field's text as a whole number ("7", "  7", "7.00"); nullopt when
+// empty or not whole.
+std::optional<std::int64_t> NumeroEntero(const std::string& texto) {
+    const std::string t = QuitarEspacios(texto);
+    if (t.empty()) return std::nullopt;
+    double v = 0;
+    const char* ini = t.data();
+    const char* fin = t.data() + t.size();
+    if (*ini == '+') ++ini;
+    auto [p, ec] = std::from_chars(ini, fin, v);
+    if (ec != std::errc() || p != fin || !std::isfinite(v) || std::floor(v) != v) return std::nullopt;
+    if (v < -9.0e15 || v > 9.0e15) return std::nullopt;
+    return static_cast<std::int64_t>(v);
+}
+
+struct Nivel { std::string abreviatura, estudio; };
+
+// The reference table by course number: the first row for each number.
+std::unordered_map<std::int64_t, Nivel> LeerReferencia(const std::filesystem::path& archivo) {
+    tablas::Tabla ref = tablas::Tabla::Abrir(archivo, tablas::Acceso::Compartido);
+    const int cNum = ref.IndiceCampo("X_OFERTAMATRIG");
+    const int cNivel = ref.IndiceCampo("NIVEL_ABREV");
+    const int cEstudio = ref.IndiceCampo("ESTUDIO");
+    for (auto [campo, nombre] : {std::pair{cNum, "X_OFERTAMATRIG"}, std::pair{cNivel, "NIVEL_ABREV"},
+                                 std::pair{cEstudio, "ESTUDIO"}}) {
+        if (campo < 0)
+            throw tablas::ErrorTabla("La tabla de referencia " +
+                                     Utf8AAnsi(reinterpret_cast<const char*>(archivo.u8string().c_str())) +
+                                     " no tiene el campo " + nombre);
+    }
+    std::unordered_map<std::int64_t, Nivel> mapa;
+    for (ref.Primero(); !ref.FinDeTabla(); ref.Siguiente()) {
+        auto numero = NumeroEntero(ref.LeerTexto(cNum));
+        if (!numero || mapa.count(*numero)) continue;
+        mapa.emplace(*numero, Nivel{ref.LeerTexto(cNivel), ref.LeerTexto(cEstudio)});
+    }
+    ref.Cerrar();
+    return mapa;
+}
+
+}  // namespace
+
+void TransformarCursosUnidades(Contexto& ctx) {
+    const auto& esqCursos = tablas::esquemas::CURSOST();
+    tablas::Tabla::Crear(ctx.carpeta, esqCursos, ctx.reloj);
+    tablas::Tabla::Crear(ctx.carpeta, tablas::esquemas::GRUPOST(), ctx.reloj);
+    ConjuntoCodigos codigos(Comparacion::IgnorarCase);
+
+    // Course pass. CURSOST by CLAVE: the first row's NIVEL, CURSO and ESTUD,
+    // as the table stores them.
+    struct Curso { std::string nivel, curso, estudio; };
+    std::unordered_map<std::string, Curso> cursos;
+    const int anchoClave = Ancho(esqCursos, "CLAVE"), anchoNivel = Ancho(esqCursos, "NIVEL"),
+              anchoCurso = Ancho(esqCursos, "CURSO"), anchoEstud = Ancho(esqCursos, "ESTUD");
+    {
+        tablas::Tabla tc = detalle::AbrirCreada(ctx, esqCursos);
+        const auto niveles = LeerReferencia(ctx.tablaReferencia);
+        for (const auto& r : LeerBloque(ctx.documento, "CURSOS_DEL_CENTRO")) {
+            if (ContarDatos(r) < 2) continue;
+            const std::string clave = LeerDato(r, 0);
+            const int numero = core::ConvertirEntero(clave);
+            std::string nivel, estudio;
+            if (auto it = niveles.find(numero); it != niveles.end()) {
+                nivel = it->second.abreviatura;
+                estudio = it->second.estudio;
+            }
+            if (nivel.empty()) nivel = "Niv";
+            const std::string letra = Izquierda(LeerDato(r, 1), 1);
+
+            tc.Agregar();
+            tc.EscribirTexto("CLAVE", clave);
+            tc.EscribirTexto("NIVEL", nivel);
+            tc.EscribirTexto("CURSO", letra);
+            tc.EscribirTexto("ESTUD", estudio);
+            tc.Grabar();
+            cursos.emplace(Almacenado(clave, anchoClave),
+                           Curso{Almacenado(nivel, anchoNivel), Almacenado(letra, anchoCurso),
+                                 Almacenado(estudio, anchoEstud)});
+        }
+        tc.Cerrar();
+    }
+
+    // Group pass.
+    tablas::Tabla tg = detalle::AbrirCreada(ctx, tablas::esquemas::GRUPOST());
+    for (const auto& r : LeerBloque(ctx.documento, "UNIDADES")) {
+        if (ContarDatos(r) < 2) continue;
+        const std::string clave = LeerDato(r, 0);
+        const std::string nombre = LeerDato(r, 1);
+        const std::string claveCurso = LeerDato(r, 2);
+        Curso curso;
+        if (auto it = cursos.find(claveCurso); it != cursos.end()) curso = it->second;
+        const std::string letra = Derecha(nombre, 1);
+
+        // Up to ten characters of the name other than spaces; ten of them
+        // end with the name's last character.
+        std::string codigo;
+        for (char ch : nombre) {
+            if (codigo.size() == 10) break;
+            if (ch != ' ') codigo.push_back(ch);
+        }
+        if (codigo.size() == 10) codigo[9] = nombre.back();
+        codigo = AcortarCodigo(CodigoUnico(codigo, codigos));
+        codigos.Agregar(codigo);
+
+        const std::string descripcion =
+            !curso.estudio.empty() ? "(" + nombre + ") " + curso.estudio
+                                   : " " + curso.nivel + " " + curso.curso + " " + letra;
+        tg.Agregar();
+        tg.EscribirTexto("ABREV", codigo);
+        tg.EscribirTexto("TURNO", "");
+        tg.EscribirTexto("NIVEL", curso.nivel);
+        tg.EscribirTexto("CURSO", curso.curso);
+        tg.EscribirTexto("GRUPO", letra);
+        tg.EscribirTexto("MARCO", "0");
+        tg.EscribirTexto("CLAVE", clave);
+        tg.EscribirTexto("CLAVECURSO", claveCurso);
+        tg.EscribirTexto("DESCRIP", descripcion);
+        tg.Grabar();
+    }
+    tg.Cerrar();
+}
+
+void TransformarAsignaciones(Contexto& ctx) {
+    tablas::Tabla asigt = detalle::CrearYAbrir(ctx, tablas::esquemas::ASIGT());
+
+    // ASIGNOMT by its name in capitals A-Z and trimmed: the first row's COD.
+    std::unordered_map<std::string, std::string> codigoPorNombre;
+    {
+        tablas::Tabla t = detalle::AbrirCreada(ctx, tablas::esquemas::ASIGNOMT());
+        const int cNombre = t.IndiceCampo("NOMBRE"), cCod = t.IndiceCampo("COD");
+        for (t.Primero(); !t.FinDeTabla(); t.Siguiente())
+            codigoPorNombre.emplace(QuitarEspacios(MayusculasAZ(t.LeerTexto(cNombre))), t.LeerTexto(cCod));
+        t.Cerrar();
+    }
+    // GRUPOST by CLAVECURSO: every row, in stored order.
+    struct Grupo { std::string abrev, nivel, curso, grupo; };
+    std::unordered_map<std::string, std::vector<Grupo>> gruposPorCurso;
+    {
+        tablas::Tabla t = detalle::AbrirCreada(ctx, tablas::esquemas::GRUPOST());
+        const int cClave = t.IndiceCampo("CLAVECURSO"), cAbrev = t.IndiceCampo("ABREV"),
+                  cNivel = t.IndiceCampo("NIVEL"), cCurso = t.IndiceCampo("CURSO"),
+                  cGrupo = t.IndiceCampo("GRUPO");
+        for (t.Primero(); !t.FinDeTabla(); t.Siguiente())
+            gruposPorCurso[t.LeerTexto(cClave)].push_back(
+                Grupo{t.LeerTexto(cAbrev), t.LeerTexto(cNivel), t.LeerTexto(cCurso), t.LeerTexto(cGrupo)});
+        t.Cerrar();
+    }
+
+    // Every assignment carries the fixed weekly load of 240 minutes: whole
+    // hours rounded up, one one-hour lesson per hour.
+    const int carga = 240;
+    const int horas = (carga + 59) / 60;
+    const std::string sesiones(static_cast<std::size_t>(horas), '1');
+
+    for (const auto& r : LeerBloque(ctx.documento, "MATERIAS")) {
+        if (ContarDatos(r) < 2) continue;
+        const std::string claveCurso = LeerDato(r, 0);
+        const std::string claveMateria = LeerDato(r, 1);
+        const std::string nombre = LeerDato(r, 2);
+        auto itCod = codigoPorNombre.find(QuitarEspacios(MayusculasAZ(Izquierda(nombre, 80))));
+        if (itCod == codigoPorNombre.end() || itCod->second.empty()) continue;
+        auto itGrupos = gruposPorCurso.find(claveCurso);
+        if (itGrupos == gruposPorCurso.end()) continue;
+        for (const Grupo& g : itGrupos->second) {
+            asigt.Agregar();
+            asigt.EscribirTexto("CASIG", itCod->second);
+            asigt.EscribirTexto("CGRUP", g.abrev);
+            asigt.EscribirTexto("CAULA", "");
+            asigt.EscribirTexto("TURNO", "");
+            asigt.EscribirTexto("NIVEL", g.nivel);
+            asigt.EscribirTexto("CURSO", g.curso);
+            asigt.EscribirTexto("GRUPO", g.grupo);
+            asigt.EscribirReal("HORAS", horas);
+            asigt.EscribirTexto("SESIONES", sesiones);
+            asigt.EscribirTexto("CLAVE", claveMateria);
+            asigt.EscribirTexto("CLAVECURSO", claveCurso);
+            asigt.EscribirTexto("CTAREA", "1");
+            asigt.Grabar();
+        }
+    }
+    asigt.Cerrar();
+}
+
+}  // namespace to_tables

@@ -1,0 +1,132 @@
+// Subjects and activities: ASIGNOMT and ASIGNOMT2.
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "exchange/texto.h"
+#include "tables/esquemas.h"
+#include "to_tables/pasos.h"
+
+namespace to_tables {
+
+using namespace exchange;
+using detalle::Almacenado;
+using detalle::Ancho;
+using detalle::Clave2;
+
+namespace {
+
+// The subject code before it is made unique: a first character that is not a
+// capital, then the capitals; a single character grows into the initials of
+// the words or the first six characters of the name.
+std::string CodigoMateria(const std::string& nombre) {
+    std::string c;
+    if (!nombre.empty() && !(nombre[0] >= 'A' && nombre[0] <= 'Z')) c.push_back(nombre[0]);
+    c += SoloMayusculas(nombre);
+    if (c.size() == 1) {
+        if (nombre.find(' ') != std::string::npos)
+            c = nombre.substr(0, 1) + LetrasTrasEspacio(nombre);
+        else
+            c = Izquierda(nombre, 6);
+    }
+    return c;
+}
+
+}  // namespace
+
+void TransformarMaterias(Contexto& ctx) {
+    const auto& esq1 = tablas::esquemas::ASIGNOMT();
+    const auto& esq2 = tablas::esquemas::ASIGNOMT2();
+    tablas::Tabla asig = detalle::CrearYAbrir(ctx, esq1);
+    tablas::Tabla asig2 = detalle::CrearYAbrir(ctx, esq2);
+    const int anchoCod = Ancho(esq1, "COD"), anchoLargo = Ancho(esq1, "CODLARGO"),
+              anchoNombre = Ancho(esq1, "NOMBRE");
+    const int anchoMateria = Ancho(esq2, "MATERIA"), anchoOferta = Ancho(esq2, "OFERTAMATRI");
+
+    auto& e = ctx.estado;
+    // ASIGNOMT2 by MATERIA + OFERTAMATRI, and ASIGNOMT by CODLARGO + NOMBRE
+    // (first row: its COD and CODLARGO), both as the fields store them.
+    std::unordered_set<std::string> ofertas;
+    struct Fila { std::string cod, codLargo; };
+    std::unordered_map<std::string, Fila> materias;
+
+    auto agregarOferta = [&](const std::string& cod, const std::string& codLargo,
+                             const std::string& nombre, const std::string& clave,
+                             const std::string& curso) {
+        asig2.Agregar();
+        asig2.EscribirTexto("COD", cod);
+        asig2.EscribirTexto("CODLARGO", codLargo);
+        asig2.EscribirTexto("NOMBRE", nombre);
+        asig2.EscribirTexto("MATERIA", clave);
+        asig2.EscribirTexto("OFERTAMATRI", curso);
+        asig2.EscribirLogico("ESTAREA", false);
+        asig2.Grabar();
+        ofertas.insert(Clave2(Almacenado(clave, anchoMateria), Almacenado(curso, anchoOferta)));
+    };
+
+    for (const auto& r : LeerBloque(ctx.documento, "MATERIAS")) {
+        if (ContarDatos(r) < 2) continue;
+        const std::string nombre = LeerDato(r, 2);
+        const std::string clave = LeerDato(r, 1);
+        const std::string curso = LeerDato(r, 0);
+
+        std::string c = CodigoMateria(nombre);
+        const std::string codLargo = c.size() < 5 ? Izquierda(nombre, 10) : c;
+        c = Izquierda(c, 10);
+        const std::string nombreMay = MayusculasAZ(nombre);
+        const std::string largoNombre = codLargo + nombre;
+
+        if (e.ListaNombres.Contiene(nombreMay) && e.ListaCodLargos.Contiene(codLargo) &&
+            e.ListaCodLargoNombre.Contiene(largoNombre)) {
+            if (ofertas.count(Clave2(clave, curso))) continue;
+            auto it = materias.find(Clave2(QuitarEspaciosDer(Izquierda(codLargo, anchoLargo)),
+                                           QuitarEspaciosDer(Izquierda(nombre, anchoNombre))));
+            if (it == materias.end()) continue;
+            const Fila fila = it->second;
+            agregarOferta(fila.cod, fila.codLargo, nombre, clave, curso);
+            continue;
+        }
+
+        e.ListaNombres.Agregar(nombreMay);
+        e.ListaCodLargos.Agregar(codLargo);
+        e.ListaCodLargoNombre.Agregar(largoNombre);
+        const std::string cod = AcortarCodigo(CodigoUnico(c, e.ListaCodigos));
+        e.ListaCodigos.Agregar(cod);
+
+        asig.Agregar();
+        asig.EscribirTexto("COD", cod);
+        asig.EscribirTexto("CODLARGO", codLargo);
+        asig.EscribirTexto("NOMBRE", nombre);
+        asig.EscribirLogico("ESTAREA", false);
+        asig.Grabar();
+        materias.emplace(Clave2(Almacenado(codLargo, anchoLargo), Almacenado(nombre, anchoNombre)),
+                         Fila{Almacenado(cod, anchoCod), Almacenado(codLargo, anchoLargo)});
+        agregarOferta(cod, codLargo, nombre, clave, curso);
+    }
+    asig.Cerrar();
+    asig2.Cerrar();
+}
+
+void TransformarActividades(Contexto& ctx) {
+    tablas::Tabla asig = detalle::AbrirCreada(ctx, tablas::esquemas::ASIGNOMT());
+    for (const auto& r : LeerBloque(ctx.documento, "ACTIVIDADES")) {
+        if (ContarDatos(r) < 2) continue;
+        const std::string nombre = LeerDato(r, 2);
+        const std::string clave = LeerDato(r, 1);
+        asig.Agregar();
+        asig.EscribirTexto("COD", clave);
+        asig.EscribirTexto("CODLARGO", Izquierda(nombre, 10));
+        asig.EscribirTexto("NOMBRE", nombre);
+        asig.EscribirTexto("CODTAREA", clave);
+        asig.EscribirLogico("ESTAREA", true);
+        asig.Grabar();
+    }
+    asig.Cerrar();
+    auto& e = ctx.estado;
+    e.ListaCodigos.Vaciar();
+    e.ListaCodLargos.Vaciar();
+    e.ListaNombres.Vaciar();
+    e.ListaCodLargoNombre.Vaciar();
+}
+
+}  // namespace to_tables
