@@ -7,8 +7,20 @@
 
 namespace core {
 
+namespace {
+
+// The quoted text as a message can show it: a NUL byte (a damaged table
+// field) would otherwise cut the message short.
+std::string Mostrable(std::string texto) {
+    for (char& c : texto)
+        if (c == '\0') c = '?';
+    return texto;
+}
+
+}  // namespace
+
 ErrorConversion::ErrorConversion(const std::string& textoAnsi)
-    : ErrorEjecucion("'" + textoAnsi + "'" + mensajes::kNoEsEnteroValido) {}
+    : ErrorEjecucion("'" + Mostrable(textoAnsi) + "'" + mensajes::kNoEsEnteroValido) {}
 
 int ConvertirEntero(const std::string& texto) {
     const char* p = texto.data();
