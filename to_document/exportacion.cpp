@@ -1,0 +1,308 @@
+#include "to_document/exportacion.h"
+
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/errores.h"
+#include "core/mensajes.h"
+#include "exchange/ansi.h"
+#include "exchange/documento.h"
+#include "exchange/texto.h"
+#include "tables/archivos.h"
+
+namespace to_document {
+
+namespace {
+
+namespace fs = std::filesystem;
+using tablas::Tabla;
+
+std::string RutaAnsi(const fs::path& p) {
+    const auto u8 = p.u8string();
+    return exchange::Utf8AAnsi(std::string_view(reinterpret_cast<const char*>(u8.data()), u8.size()));
+}
+
+bool EnBlanco(std::string_view texto) { return exchange::QuitarEspacios(texto).empty(); }
+
+// The position of a field the run reads; a table without it is damaged.
+int Campo(const Tabla& tabla, std::string_view nombre) {
+    const int i = tabla.IndiceCampo(nombre);
+    if (i < 0)
+        throw tablas::ErrorTabla("La tabla '" + RutaAnsi(tabla.Archivo()) + "' no tiene el campo " +
+                                 std::string(nombre) + ".");
+    return i;
+}
+
+// A stop with one of the run's own messages (no error of the platform).
+struct Detencion {
+    std::string mensaje;
+};
+
+// The first `n` characters of UTF-8 text.
+std::string PrimerosCaracteres(const std::string& utf8, int n) {
+    std::size_t i = 0;
+    for (int k = 0; k < n && i < utf8.size(); ++k) {
+        ++i;
+        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+    }
+    return utf8.substr(0, i);
+}
+
+bool SoloEspacios(const char* s) {
+    for (; *s; ++s)
+        if (*s != ' ' && *s != '\t' && *s != '\n' && *s != '\r') return false;
+    return true;
+}
+
+// The nine tables, in the order the run opens them.
+constexpr const char* kTablas[] = {"SOLUC", "GRUPOST", "CURSOST", "PROFT", "AULAT",
+                                   "ASIGNOMT", "ASIGNOMT2", "DIASHORAST", "ASIGT"};
+enum { kSOLUC, kGRUPOST, kCURSOST, kPROFT, kAULAT, kASIGNOMT, kASIGNOMT2, kDIASHORAST, kASIGT };
+
+void Ejecutar(const fs::path& documento, const OpcionesExportacion& op) {
+    const fs::path carpeta =
+        op.carpetaTrabajo.empty() ? tablas::CarpetaTrabajoPredeterminada() : op.carpetaTrabajo;
+    tablas::ComprobarCarpetaTrabajo(carpeta);
+
+    std::vector<Tabla> t;
+    t.reserve(std::size(kTablas));
+    for (const char* nombre : kTablas) {
+        const std::string archivo = std::string(nombre) + ".DBF";
+        const auto ruta = tablas::BuscarArchivo(carpeta, archivo);
+        if (!ruta)
+            throw tablas::ErrorTabla("No se encuentra la tabla " + archivo + " en la carpeta de trabajo '" +
+                                     RutaAnsi(carpeta) + "'.");
+        t.push_back(Tabla::Abrir(*ruta, tablas::Acceso::Exclusivo, op.reloj));
+    }
+
+    // The chosen document gives its prolog and the academic year.
+    exchange::Documento doc;
+    const exchange::ResultadoCarga carga = doc.Cargar(documento);
+    if (!carga) throw core::ErrorEjecucion(carga.mensaje);
+    pugi::xml_node primero;
+    const pugi::xml_node bloque = doc.Dom().child("SERVICIO").child("BLOQUE_DATOS");
+    for (pugi::xml_node n = bloque.first_child(); n; n = n.next_sibling()) {
+        if (n.type() == pugi::node_pcdata && SoloEspacios(n.value())) continue;
+        primero = n;
+        break;
+    }
+    if (!primero)
+        throw Detencion{"El documento '" + RutaAnsi(documento) +
+                        "' no contiene datos en /SERVICIO/BLOQUE_DATOS: no se puede leer el a\xF1o "
+                        "acad\xE9mico. Elija un documento XML de VELDRA."};
+    const std::string anno = PrimerosCaracteres(exchange::TextoDeNodo(primero), 4);
+
+    const auto periodos = tablas::BuscarArchivo(carpeta, "PERIODOS.DBF");
+    if (!periodos) throw Detencion{core::mensajes::kFaltaPeriodos};
+    std::string fechaInicio, fechaFin;
+    {
+        Tabla p = Tabla::Abrir(*periodos, tablas::Acceso::Compartido, op.reloj);
+        p.Primero();
+        if (!p.FinDeTabla()) {
+            fechaInicio = p.LeerTexto("FECINI");
+            fechaFin = p.LeerTexto("FECFIN");
+        }
+        p.Cerrar();
+    }
+
+    // The output, beside the chosen document.
+    fs::path salida = documento.parent_path() / "ResultadoMiran";
+    salida += documento.filename();
+    exchange::EscritorXML w(salida, exchange::FormatoSegunDeclaracion(doc.Dom(), doc.CodificacionLeida()));
+    w.NodosPrevios(doc.Dom());
+    doc.Dom().reset();
+
+    const core::RelojSistema relojSistema;
+    const core::FormatoFechaEspanol formatoEspanol;
+    const core::Reloj& reloj = op.reloj ? *op.reloj : relojSistema;
+    const core::FormatoFecha& formato = op.formato ? *op.formato : formatoEspanol;
+    const core::FechaHora ahora = reloj.Ahora();
+
+    w.Abrir("SERVICIO");
+    w.Atributo("modulo", "HORARIOS");
+    w.Atributo("tipo", "I");
+    w.Atributo("autor", "HORARIOS");
+    w.Atributo("fecha", formato.FechaCorta(ahora) + " " + formato.HoraLarga(ahora));
+    w.Abrir("BLOQUE_DATOS");
+    w.Abrir("grupo_datos");
+    w.Atributo("seq", "ANNO_ACADEMICO");
+    w.Abrir("dato");
+    w.Atributo("nombre_dato", "C_ANNO");
+    w.TextoUtf8(anno);
+    w.Cerrar();
+    w.Cerrar();
+    w.Abrir("grupo_datos");
+    w.Atributo("seq", "HORARIOS_REGULARES");
+    w.Atributo("registros", static_cast<std::int64_t>(t[kPROFT].ContarFilas()));
+    TablasHorario th{t[kPROFT], t[kSOLUC], t[kASIGT], t[kASIGNOMT], t[kASIGNOMT2], t[kDIASHORAST], t[kGRUPOST]};
+    EscribirHorariosRegulares(w, fechaInicio, fechaFin, th);
+    w.Cerrar();
+    w.Cerrar();
+    w.Cerrar();
+
+    for (Tabla& tabla : t) tabla.Cerrar();
+    w.Terminar();
+}
+
+}  // namespace
+
+std::string MinutosDelDia(std::string_view hora) {
+    std::string texto(hora);
+    if (texto.size() < 5) texto.insert(texto.begin(), '0');
+    const int horas = core::ConvertirEntero(exchange::Izquierda(texto, 2));
+    const int minutos = core::ConvertirEntero(exchange::Derecha(texto, 2));
+    return std::to_string(static_cast<long long>(horas) * 60 + minutos);
+}
+
+void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaInicio,
+                               std::string_view fechaFin, TablasHorario& t) {
+    const int pAbrev = Campo(t.PROFT, "ABREV");
+    const int pEmpleado = Campo(t.PROFT, "X_EMPLEADO");
+    const int pTomaPos = Campo(t.PROFT, "F_TOMAPOS");
+
+    Campo(t.SOLUC, "PROF");
+    const int sDia = Campo(t.SOLUC, "DIA");
+    const int sHora = Campo(t.SOLUC, "HORA");
+    const int sMarco = Campo(t.SOLUC, "MARCO");
+    const int sAsig = Campo(t.SOLUC, "ASIG");
+    const int sGrupo = Campo(t.SOLUC, "CODGRUPO");
+    const int sTarea = Campo(t.SOLUC, "TAREA");
+    const int sAula = Campo(t.SOLUC, "AULA");
+    // A numeric DIA reads as its number; a character one as it is stored.
+    const bool diaNumerico = t.SOLUC.Campos()[static_cast<std::size_t>(sDia)].tipo != 'C';
+
+    const int aClave = Campo(t.ASIGT, "CLAVE");
+    const int aCurso = Campo(t.ASIGT, "CLAVECURSO");
+    const int nTarea = Campo(t.ASIGNOMT, "CODTAREA");
+    const int oMateria = Campo(t.ASIGNOMT2, "MATERIA");
+    const int dDia = Campo(t.DIASHORAST, "DIA");
+    const int dCodigo = Campo(t.DIASHORAST, "CODDIHO");
+    const int dDesde = Campo(t.DIASHORAST, "HORADESDE");
+    const int dHasta = Campo(t.DIASHORAST, "HORAHASTA");
+    const int gClave = Campo(t.GRUPOST, "CLAVE");
+    const int gCurso = Campo(t.GRUPOST, "CLAVECURSO");
+
+    std::string seq;
+    std::int64_t profesor = 1;
+    for (t.PROFT.Primero(); !t.PROFT.FinDeTabla(); t.PROFT.Siguiente()) {
+        const std::string empleado = t.PROFT.LeerTexto(pEmpleado);
+        const std::string tomaPos = t.PROFT.LeerTexto(pTomaPos);
+        const std::string abrev = t.PROFT.LeerTexto(pAbrev);
+
+        // The teacher's rows, in SOLUC's order; the placed ones counted first.
+        t.SOLUC.Filtrar("PROF", abrev);
+        std::int64_t colocadas = 0;
+        for (; !t.SOLUC.FinDeTabla(); t.SOLUC.Siguiente())
+            if (t.SOLUC.LeerEntero(sDia) != 0) ++colocadas;
+
+        w.Abrir("grupo_datos");
+        w.Atributo("seq", "HORARIO_REGULAR_PROFESOR_" + std::to_string(profesor++));
+        w.Atributo("registros", colocadas);
+        w.ElementoConTexto("dato", "nombre_dato", "X_EMPLEADO", empleado);
+        w.ElementoConTexto("dato", "nombre_dato", "F_TOMAPOS", tomaPos);
+
+        std::int64_t actividad = 1;
+        for (t.SOLUC.Primero(); !t.SOLUC.FinDeTabla(); t.SOLUC.Siguiente()) {
+            const int dia = t.SOLUC.LeerEntero(sDia);
+            if (dia == 0) continue;
+            const std::string asig = t.SOLUC.LeerTexto(sAsig);
+            const std::string grupo = t.SOLUC.LeerTexto(sGrupo);
+            std::string tarea = t.SOLUC.LeerTexto(sTarea);
+            std::string materia, curso;
+
+            // The assignment gives the subject and course keys.
+            if (t.ASIGT.Localizar("CASIG;CGRUP", {asig, grupo})) {
+                materia = t.ASIGT.LeerTexto(aClave);
+                curso = t.ASIGT.LeerTexto(aCurso);
+            }
+            // A lesson without activity takes its subject's task.
+            if (EnBlanco(tarea) && t.ASIGNOMT.Localizar("COD", {asig}))
+                tarea = t.ASIGNOMT.LeerTexto(nTarea);
+
+            // The slot: day and period in the frame of the lesson.
+            const std::string diaTexto = diaNumerico ? std::to_string(dia) : t.SOLUC.LeerTexto(sDia);
+            const std::string clave = diaTexto + std::to_string(t.SOLUC.LeerEntero(sHora));
+            const std::string marco = t.SOLUC.LeerTexto(sMarco).substr(0, 1);
+            std::string diaSemana, tramo, desde, hasta;
+            if (t.DIASHORAST.Localizar("DIHO;MARCO", {clave, marco})) {
+                diaSemana = t.DIASHORAST.LeerTexto(dDia);
+                tramo = t.DIASHORAST.LeerTexto(dCodigo);
+                desde = t.DIASHORAST.LeerTexto(dDesde);
+                hasta = t.DIASHORAST.LeerTexto(dHasta);
+            }
+
+            std::string aula = t.SOLUC.LeerTexto(sAula);
+            if (EnBlanco(aula)) aula.clear();
+
+            // The group gives its key, and the course key when the assignment gave none.
+            std::string unidad;
+            if (t.GRUPOST.Localizar("ABREV", {grupo})) {
+                unidad = t.GRUPOST.LeerTexto(gClave);
+                if (EnBlanco(curso)) curso = t.GRUPOST.LeerTexto(gCurso);
+            }
+            // Without a subject key, the subject offered in that course.
+            if (EnBlanco(materia) && t.ASIGNOMT2.Localizar("COD;OFERTAMATRI", {asig, curso}))
+                materia = t.ASIGNOMT2.LeerTexto(oMateria);
+            if (EnBlanco(tarea)) tarea = "1";
+
+            seq = "ACTIVIDAD_" + std::to_string(actividad++);
+            w.Abrir("grupo_datos");
+            w.Atributo("seq", seq);
+            w.ElementoConTexto("dato", "nombre_dato", "N_DIASEMANA", diaSemana);
+            w.ElementoConTexto("dato", "nombre_dato", "X_TRAMO", tramo);
+            w.ElementoConTexto("dato", "nombre_dato", "X_DEPENDENCIA", aula);
+            w.ElementoConTexto("dato", "nombre_dato", "X_UNIDAD", unidad);
+            w.ElementoConTexto("dato", "nombre_dato", "X_OFERTAMATRIG", curso);
+            w.ElementoConTexto("dato", "nombre_dato", "X_MATERIAOMG", materia);
+            w.ElementoConTexto("dato", "nombre_dato", "F_INICIO", fechaInicio);
+            w.ElementoConTexto("dato", "nombre_dato", "F_FIN", fechaFin);
+            w.ElementoConTexto("dato", "nombre_dato", "N_HORINI", MinutosDelDia(desde));
+            w.ElementoConTexto("dato", "nombre_dato", "N_HORFIN", MinutosDelDia(hasta));
+            w.ElementoConTexto("dato", "nombre_dato", "X_ACTIVIDAD", tarea);
+            w.Cerrar();
+        }
+        w.Cerrar();
+    }
+}
+
+core::FinEjecucion BImportarClick(core::EstadoVentana& estado, core::Interaccion& ui,
+                                  const OpcionesExportacion& opciones) {
+    if (auto elegido = ui.ElegirDocumento()) estado.ArchivoXML = *elegido;
+
+    std::error_code ec;
+    if (estado.ArchivoXML.empty() || !fs::is_regular_file(estado.ArchivoXML, ec)) {
+        ui.Mensaje(core::mensajes::kNoExisteArchivo);
+        if (estado.Hospedado()) estado.CodigoResultado = -1;
+        return core::FinEjecucion::SinDocumento;
+    }
+
+    ui.Ocupado(true);
+    std::string error;
+    try {
+        Ejecutar(estado.ArchivoXML, opciones);
+        ui.Ocupado(false);
+        estado.CodigoResultado = 1;
+        ui.Mensaje(core::mensajes::kProcesoFinalizado);
+        return core::FinEjecucion::Finalizado;
+    } catch (const Detencion& d) {
+        ui.Ocupado(false);
+        ui.Mensaje(d.mensaje);
+        return core::FinEjecucion::Detenido;
+    } catch (const core::ErrorEjecucion& e) {
+        error = e.what();
+    } catch (const fs::filesystem_error& e) {
+        error = "Error de archivo en '" + RutaAnsi(e.path1()) + "': " + exchange::Utf8AAnsi(e.code().message());
+    } catch (const std::bad_alloc&) {
+        error = "Memoria insuficiente para terminar el proceso.";
+    } catch (const std::exception& e) {
+        error = std::string("Error inesperado: ") + exchange::Utf8AAnsi(e.what());
+    }
+    // The tables are closed and no output was written.
+    ui.Ocupado(false);
+    ui.Error(error);
+    return core::FinEjecucion::Error;
+}
+
+}  // namespace to_document
