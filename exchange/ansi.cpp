@@ -99,11 +99,18 @@ int CodigoAAnsi(char32_t cp) {
 }
 
 std::string Utf8AAnsi(std::string_view utf8) {
-    std::string out;
-    out.resize(utf8.size());  // never longer than the input
     const char* p = utf8.data();
     const char* const fin = p + utf8.size();
-    char* o = out.data();
+    // Most values are plain ASCII: copy them as they are.
+    while (fin - p >= 8 && OchoAscii(p)) p += 8;
+    while (p < fin && static_cast<unsigned char>(*p) < 0x80) ++p;
+    if (p == fin) return std::string(utf8);
+
+    std::string out;
+    out.resize(utf8.size());  // never longer than the input
+    const std::size_t hecho = static_cast<std::size_t>(p - utf8.data());
+    std::memcpy(out.data(), utf8.data(), hecho);
+    char* o = out.data() + hecho;
     while (p < fin) {
         while (fin - p >= 8 && OchoAscii(p)) {
             std::memcpy(o, p, 8);

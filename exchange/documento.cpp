@@ -374,6 +374,24 @@ std::vector<Registro> LeerBloque(const Documento& doc, std::string_view bloque) 
     return registros;
 }
 
+pugi::xml_node Registro::Dato(int posicion) const {
+    if (posicion < 0) return {};
+    pugi::xml_node d;
+    int i = 0;
+    if (ultimo_ && posUltimo_ <= posicion) {
+        d = ultimo_;
+        i = posUltimo_;
+    } else {
+        d = nodo_.child("dato");
+    }
+    for (; d && i < posicion; ++i) d = d.next_sibling("dato");
+    if (d) {
+        ultimo_ = d;
+        posUltimo_ = posicion;
+    }
+    return d;
+}
+
 int ContarDatos(const Registro& registro) {
     int n = 0;
     for (pugi::xml_node d = registro.Nodo().child("dato"); d; d = d.next_sibling("dato")) ++n;
@@ -381,13 +399,6 @@ int ContarDatos(const Registro& registro) {
 }
 
 namespace {
-
-pugi::xml_node BuscarDato(const Registro& registro, int posicion) {
-    if (posicion < 0) return {};
-    pugi::xml_node d = registro.Nodo().child("dato");
-    for (int i = 0; d && i < posicion; ++i) d = d.next_sibling("dato");
-    return d;
-}
 
 bool EsTexto(pugi::xml_node n) {
     return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata;
@@ -410,7 +421,7 @@ void JuntarTexto(pugi::xml_node nodo, std::string& out) {
 }
 
 std::string TextoDato(const Registro& registro, int posicion, bool recortar) {
-    const pugi::xml_node d = BuscarDato(registro, posicion);
+    const pugi::xml_node d = registro.Dato(posicion);
     if (!d) return {};
     const pugi::xml_node primero = d.first_child();
     if (!primero) return {};

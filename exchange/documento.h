@@ -49,13 +49,19 @@ private:
 };
 
 // One record of a block: a `grupo_datos` element whose values are its `dato`
-// children, numbered from 0. Cheap to copy; valid while its document lives.
+// children, numbered from 0. Cheap to copy; valid while its document lives
+// and its values are not removed (it remembers the last value it found, so
+// that reading the positions in order walks the record once).
 class Registro {
 public:
     explicit Registro(pugi::xml_node nodo) : nodo_(nodo) {}
     pugi::xml_node Nodo() const { return nodo_; }
+    // The `dato` child at `posicion` (from 0); an empty node when there is none.
+    pugi::xml_node Dato(int posicion) const;
 private:
     pugi::xml_node nodo_;
+    mutable pugi::xml_node ultimo_;   // the dato last found...
+    mutable int posUltimo_ = -1;      // ...and its position
 };
 
 // The records of every `grupo_datos` child of /SERVICIO/BLOQUE_DATOS whose

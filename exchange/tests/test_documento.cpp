@@ -126,6 +126,9 @@ TEST_F(DocumentoTest, ValoresPorPosicion) {
     EXPECT_EQ(LeerDatoSinRecortar(regs[2], 3), " <x> ");
     EXPECT_EQ(LeerDato(regs[2], 4), "ABCD");           // all descendant text
     EXPECT_EQ(LeerDato(regs[2], 5), "\xF1\xF1\x80&<");  // character references
+    // Any order of reading gives the same values as reading forwards.
+    const std::vector<std::string> adelante = {"12", "", "", "<x>", "ABCD", "\xF1\xF1\x80&<"};
+    for (int p : {5, 0, 4, 1, 3, 3, 2, 6, 5}) EXPECT_EQ(LeerDato(regs[2], p), p < 6 ? adelante[p] : "") << p;
     EXPECT_EQ(TextoDeNodo(regs[2].Nodo().child("dato").next_sibling("dato").next_sibling("dato")
                               .next_sibling("dato").next_sibling("dato")),
               "ABCD");
