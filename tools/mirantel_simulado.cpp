@@ -13,14 +13,15 @@
 namespace {
 
 const char* kAyuda =
-    "Uso: mirantel-simulado [--workdir CARPETA] [--semilla N] [--filas N] [--sin-colocar P]\n"
+    "Uso: mirantel-simulado [CARPETA | --workdir CARPETA] [--semilla N] [--filas N] [--sin-colocar P]\n"
     "\n"
     "Simula el programa de horarios: lee las tablas de trabajo de CARPETA (PROFT,\n"
     "GRUPOST, AULAT, ASIGT, DIASHORAST) y escribe SOLUC.DBF con las sesiones de cada\n"
     "asignaci\u00f3n colocadas en horas libres de su marco horario; algunas quedan sin\n"
     "colocar (DIA 0).\n"
     "\n"
-    "  --workdir CARPETA  carpeta de trabajo (por omisi\u00f3n C:\\MTEMP)\n"
+    "  CARPETA, --workdir CARPETA\n"
+    "                     carpeta de trabajo (por omisi\u00f3n C:\\MTEMP)\n"
     "  --semilla N        semilla del azar (1); la misma semilla da la misma tabla\n"
     "  --filas N          escribe exactamente N filas tomadas al azar (pruebas de carga)\n"
     "  --sin-colocar P    proporci\u00f3n de sesiones sin colocar, de 0 a 1 (0.05)\n";
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             std::fputs(kAyuda, stdout);
             return 0;
+        }
+        if (a.empty() || a[0] != '-') {
+            op.carpeta = a;
+            continue;
         }
         if (i + 1 >= argc) return Uso("falta el valor de '" + a + "'");
         const std::string v = argv[++i];
