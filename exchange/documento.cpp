@@ -164,7 +164,13 @@ void AgregarUtf8(char*& o, char32_t cp) {
 
 // 8-bit text (ISO-8859-1 or Windows-1252) to UTF-8.
 Bufer OchoBitsAUtf8(const char* datos, std::size_t n, bool windows1252) {
-    Bufer r(n * 3);
+    // Exact size first: a large document is not to be held twice over.
+    std::size_t largo = n;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(datos[i]);
+        if (c >= 0x80) largo += (windows1252 && AnsiACodigo(c) >= 0x800) ? 2 : 1;
+    }
+    Bufer r(largo);
     char* o = r.Datos();
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(datos[i]);
