@@ -85,7 +85,7 @@ grupos = t("GRUPOST")
 check(len(grupos) == 9, "9 grupos")
 enlace = [g for g in grupos if g["CLAVE"] == "23009"][0]
 check(enlace["DESCRIP"] == " Niv A e", "descripción sin estudio: %r" % enlace["DESCRIP"])
-check([g for g in grupos if g["CLAVE"] == "23007"][0]["ABREV"] == "1ºBACHILA", "código de grupo")
+check([g for g in grupos if g["CLAVE"] == "23007"][0]["ABREV"] == "1ºBACHILLA", "código de grupo")
 asig = t("ASIGNOMT")
 tareas = [r for r in asig if r["ESTAREA"]]
 check(len(tareas) == 6 and all(r["COD"] == r["CODTAREA"] for r in tareas), "tareas")
