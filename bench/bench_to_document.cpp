@@ -202,7 +202,7 @@ void Base(const Escenario& e) {
         Tabla t = abrir("PROFT");
         for (t.Primero(); !t.FinDeTabla(); t.Siguiente()) {
             indiceProf.emplace(t.LeerTexto("ABREV"), profs.size());
-            profs.push_back({t.LeerTexto("X_EMPLEADO"), t.LeerTexto("F_TOMAPOS")});
+            profs.push_back({t.LeerTexto("X_EMPLEADO"), t.LeerTexto("F_TOMAPOS"), 0, {}});
         }
     }
     {
