@@ -10,6 +10,7 @@
 #include "exchange/ansi.h"
 #include "exchange/texto.h"
 #include "tables/esquemas.h"
+#include "to_tables/codigos.h"
 #include "to_tables/pasos.h"
 
 namespace to_tables {
@@ -67,6 +68,7 @@ void TransformarCursosUnidades(Contexto& ctx) {
     tablas::Tabla::Crear(ctx.carpeta, esqCursos, ctx.reloj);
     tablas::Tabla::Crear(ctx.carpeta, tablas::esquemas::GRUPOST(), ctx.reloj);
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
+    CodigosUnicos unicos(codigos);
 
     // Course pass. CURSOST by CLAVE: the first row's NIVEL, CURSO and ESTUD,
     // as the table stores them.
@@ -121,7 +123,7 @@ void TransformarCursosUnidades(Contexto& ctx) {
             if (ch != ' ') codigo.push_back(ch);
         }
         if (codigo.size() == 10) codigo[9] = nombre.back();
-        codigo = AcortarCodigo(CodigoUnico(codigo, codigos));
+        codigo = AcortarCodigo(unicos.Unico(codigo));
         codigos.Agregar(codigo);
 
         const std::string descripcion =

@@ -5,6 +5,7 @@
 
 #include "exchange/texto.h"
 #include "tables/esquemas.h"
+#include "to_tables/codigos.h"
 #include "to_tables/pasos.h"
 
 namespace to_tables {
@@ -44,6 +45,7 @@ void TransformarMaterias(Contexto& ctx) {
     const int anchoMateria = Ancho(esq2, "MATERIA"), anchoOferta = Ancho(esq2, "OFERTAMATRI");
 
     auto& e = ctx.estado;
+    CodigosUnicos unicos(e.ListaCodigos);
     // ASIGNOMT2 by MATERIA + OFERTAMATRI, and ASIGNOMT by CODLARGO + NOMBRE
     // (first row: its COD and CODLARGO), both as the fields store them.
     std::unordered_set<std::string> ofertas;
@@ -90,7 +92,7 @@ void TransformarMaterias(Contexto& ctx) {
         e.ListaNombres.Agregar(nombreMay);
         e.ListaCodLargos.Agregar(codLargo);
         e.ListaCodLargoNombre.Agregar(largoNombre);
-        const std::string cod = AcortarCodigo(CodigoUnico(c, e.ListaCodigos));
+        const std::string cod = AcortarCodigo(unicos.Unico(c));
         e.ListaCodigos.Agregar(cod);
 
         asig.Agregar();

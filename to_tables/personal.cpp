@@ -3,6 +3,7 @@
 
 #include "exchange/texto.h"
 #include "tables/esquemas.h"
+#include "to_tables/codigos.h"
 #include "to_tables/pasos.h"
 
 namespace to_tables {
@@ -13,6 +14,7 @@ void TransformarEmpleados(Contexto& ctx) {
     tablas::Tabla prof = detalle::CrearYAbrir(ctx, tablas::esquemas::PROFT());
     // Teacher codes given in this step; 'abg' is taken when 'ABG' is.
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
+    CodigosUnicos unicos(codigos);
     for (const auto& r : LeerBloque(ctx.documento, "EMPLEADOS")) {
         if (ContarDatos(r) < 2) continue;
         const std::string empleado = LeerDato(r, 0);
@@ -25,7 +27,7 @@ void TransformarEmpleados(Contexto& ctx) {
             const std::string parte = LeerDatoSinRecortar(r, pos);
             if (!parte.empty()) codigo.push_back(parte[0]);
         }
-        codigo = AcortarCodigo(CodigoUnico(codigo, codigos));
+        codigo = AcortarCodigo(unicos.Unico(codigo));
         codigos.Agregar(codigo);
 
         prof.Agregar();
@@ -43,11 +45,12 @@ void TransformarDependencias(Contexto& ctx) {
     tablas::Tabla aulas = detalle::CrearYAbrir(ctx, tablas::esquemas::AULAT());
     // Full room codes given in this step, compared ignoring case.
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
+    CodigosUnicos unicos(codigos);
     for (const auto& r : LeerBloque(ctx.documento, "DEPENDENCIAS")) {
         if (ContarDatos(r) < 2) continue;
         const std::string clave = LeerDato(r, 0);
         const std::string nombre = LeerDato(r, 1);
-        const std::string codigo = CodigoUnico(clave.empty() ? Izquierda(nombre, 6) : clave, codigos);
+        const std::string codigo = unicos.Unico(clave.empty() ? Izquierda(nombre, 6) : clave);
         codigos.Agregar(codigo);
 
         aulas.Agregar();
