@@ -263,6 +263,10 @@ std::string AUtf8(Bufer& bufer, Codificacion& codificacion) {
         bufer = OchoBitsAUtf8(d, n, true);
         return {};
     }
+    if (IgualSinCase(nombre.substr(0, std::min<std::size_t>(nombre.size(), 6)), "UTF-16") ||
+        IgualSinCase(nombre, "UCS-2"))
+        return "declara la codificaci\xF3n '" + NombreLegible(nombre) +
+               "' pero no est\xE1 escrito en ella (falta la marca de orden de bytes)";
     return "declara la codificaci\xF3n '" + NombreLegible(nombre) +
            "', que no se admite (se admiten UTF-8, UTF-16, ISO-8859-1 y Windows-1252)";
 }
@@ -341,11 +345,14 @@ ResultadoCarga Documento::Cargar(const std::filesystem::path& archivo) {
         // find the line and column of the fault.
         Bufer copia;
         Codificacion c = Codificacion::Utf8;
+        const auto offset = static_cast<std::size_t>(res.offset);
+        bool nulo = false;
         if (LeerArchivo(archivo, copia).empty() && AUtf8(copia, c).empty()) {
-            LineaColumna(copia.Datos(), copia.Largo(), static_cast<std::size_t>(res.offset), r.linea,
-                         r.columna);
+            LineaColumna(copia.Datos(), copia.Largo(), offset, r.linea, r.columna);
+            nulo = offset < copia.Largo() && copia.Datos()[offset] == '\0';
         }
-        r.mensaje = "El documento '" + nombre + "' no es un XML v\xE1lido: " + MotivoEnEspanol(res.status);
+        r.mensaje = "El documento '" + nombre + "' no es un XML v\xE1lido: " +
+                    (nulo ? "contiene un car\xE1" "cter nulo (c\xF3" "digo 0)" : MotivoEnEspanol(res.status));
         if (r.linea > 0)
             r.mensaje += " (l\xEDnea " + std::to_string(r.linea) + ", columna " + std::to_string(r.columna) + ")";
         r.mensaje += ".";

@@ -207,6 +207,13 @@ TEST_F(DocumentoTest, Utf8MalFormadoDaInterrogacion) {
     EXPECT_EQ(LeerDato(LeerBloque(doc, "M").at(0), 0), "Espa?a");
 }
 
+TEST_F(DocumentoTest, Utf16DeclaradoSinMarcaDeOrden) {
+    Documento doc;
+    const auto r = doc.Cargar(Escribir("u16.xml", "<?xml version=\"1.0\" encoding=\"UTF-16\"?><SERVICIO/>"));
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.mensaje.find("'UTF-16' pero no est\xE1 escrito en ella"), std::string::npos) << r.mensaje;
+}
+
 TEST_F(DocumentoTest, CodificacionNoAdmitida) {
     Documento doc;
     const auto r = doc.Cargar(Escribir("sjis.xml", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><SERVICIO/>"));
@@ -231,6 +238,7 @@ TEST_F(DocumentoTest, DocumentoMalFormadoDaMotivoLineaYColumna) {
         // Columns count characters, not bytes: "ñññ" is three.
         {"columna-caracteres", "<SERVICIO>\n<dato>\xC3\xB1\xC3\xB1\xC3\xB1</datos>\n</SERVICIO>",
          "etiqueta de cierre que no corresponde", 2, 12},
+        {"nulo", std::string("<SERVICIO>\n<dato>a\0b</dato></SERVICIO>", 35), "car\xE1" "cter nulo", 2, 8},
         {"columna-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<SERVICIO>\r\n<dato>\xF1\x80\xF1</datos>",
          "etiqueta de cierre que no corresponde", 3, 12},
     };
@@ -307,6 +315,17 @@ TEST_F(DocumentoTest, DoctypeConEntidadesNoSeExpande) {
     EXPECT_EQ(LeerDato(regs[0], 0), "&interna;");
     EXPECT_EQ(LeerDato(regs[0], 1), "&externa;");
     EXPECT_EQ(LeerDato(regs[0], 2), "&lol2;");
+}
+
+TEST_F(DocumentoTest, AnidamientoProfundoDentroDeUnDato) {
+    std::string xml = "<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>";
+    for (int i = 0; i < 200000; ++i) xml += "<x>";
+    xml += "hondo";
+    for (int i = 0; i < 200000; ++i) xml += "</x>";
+    xml += "fin</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>";
+    Documento doc;
+    ASSERT_TRUE(doc.Cargar(Escribir("hondo.xml", xml)));
+    EXPECT_EQ(LeerDato(LeerBloque(doc, "M").at(0), 0), "hondofin");
 }
 
 TEST_F(DocumentoTest, ElPrologoSeConserva) {
