@@ -163,6 +163,7 @@ void TPlantillas::ComboBoxPlantillaChange() {
                                                            : AAnsi(ComboBoxPlantilla_->currentText());
     const to_tables::DetalleMarco d = to_tables::Detalle(datos_, actual);
     LabelNombre_->setText(DesdeAnsi(d.nombre));
+    LabelNombre_->setToolTip(LabelNombre_->text());  // a long name is shown whole here
     LabelPlanFec1_->setText(DesdeAnsi(d.fechaInicio));
     LabelPlanFec2_->setText(DesdeAnsi(d.fechaFin));
     if (datos_.tramos.size() > 1) {

@@ -99,6 +99,7 @@ private slots:
         QWidget* orden[] = {continuar, t.d.findChild<QComboBox*>("ComboBoxPlantilla"), t.horas, t.marcos};
         for (int i = 0; i < 3; ++i) {
             QWidget* siguiente = orden[i]->nextInFocusChain();
+            while (!(siguiente->focusPolicy() & Qt::TabFocus)) siguiente = siguiente->nextInFocusChain();
             QCOMPARE(siguiente, orden[i + 1]);
         }
     }
