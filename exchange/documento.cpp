@@ -73,7 +73,10 @@ std::string NombreArchivo(const std::filesystem::path& archivo) {
 std::string LeerArchivo(const std::filesystem::path& archivo, Bufer& bufer) {
     std::error_code ec;
     const auto estado = std::filesystem::status(archivo, ec);
-    if (ec || !std::filesystem::exists(estado)) return "el archivo no existe";
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+        return ec == std::errc::permission_denied ? "no se puede acceder a \xE9l (sin permiso)"
+                                                  : "no se puede acceder a \xE9l";
+    if (!std::filesystem::exists(estado)) return "el archivo no existe";
     if (std::filesystem::is_directory(estado)) return "es una carpeta, no un archivo";
     std::ifstream in(archivo, std::ios::binary);
     if (!in) return "no se puede abrir (sin permiso de lectura o bloqueado por otro programa)";
