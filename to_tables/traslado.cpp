@@ -79,13 +79,8 @@ fs::path Normalizada(const fs::path& carpeta) {
     return p;
 }
 
-// The two places where a run keeps its folders: beside the working folder
-// ("<parent>/.MTEMP.tmv-...") or, when that is another file system, inside it
-// ("MTEMP/.tmv-...").
-fs::path Base(const fs::path& carpeta, bool dentro) {
-    return dentro ? carpeta / "." : carpeta.parent_path() / ("." + NombreUtf8(carpeta) + ".");
-}
-
+// A run keeps its folders beside the working folder ("<parent>/.MTEMP.tmv-...")
+// or, when that is another file system, inside it ("MTEMP/.tmv-...").
 fs::path Carpeta(const fs::path& carpeta, bool dentro, const char* marca, long pid) {
     const std::string nombre = (dentro ? "." : "." + NombreUtf8(carpeta) + ".") + marca + std::to_string(pid);
     return RutaUtf8(dentro ? carpeta : carpeta.parent_path(), nombre);

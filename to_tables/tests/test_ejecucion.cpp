@@ -222,7 +222,9 @@ TEST_F(Traslado, InterrumpidoSeRecuperaEnLaSiguienteEjecucion) {
             Llenar(t);
             EXPECT_THROW(t.Confirmar(), std::runtime_error);  // as if killed: nothing is undone
         }
-        if (k > 0) EXPECT_NE(Contenido(trabajo), antes);
+        if (k > 0) {
+            EXPECT_NE(Contenido(trabajo), antes);
+        }
         to_tables::RecuperarInterrumpidos(trabajo);
         EXPECT_EQ(Contenido(trabajo), antes);
         std::vector<std::string> nombres;
