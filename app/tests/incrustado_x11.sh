@@ -55,7 +55,7 @@ PIDS+=($PROGRAMA_PID)
 # The final message waits in its box; meanwhile the window sits inside xlogo.
 CAJA=""
 for _ in $(seq 600); do
-  CAJA=$(xdotool search --name '^ZezerIvivuZirara$' 2>/dev/null | head -n1 || true)
+  CAJA=$(xdotool search --onlyvisible --name '^ZezerIvivuZirara$' 2>/dev/null | head -n1 || true)
   [ -n "$CAJA" ] && break
   kill -0 "$PROGRAMA_PID" 2>/dev/null || falla "el programa termino antes del mensaje final"
   sleep 0.1
