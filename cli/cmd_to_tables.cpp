@@ -182,7 +182,8 @@ int ComandoToTables(const Argumentos& args) {
             if (opcion != "--workdir" && opcion != "--reference" && opcion != "--frame")
                 return ErrorUso("opci\xF3n desconocida '" + exchange::Utf8AAnsi(a) + "'");
             if (!conValor) {
-                if (i + 1 >= args.size()) return ErrorUso("falta el valor de " + opcion);
+                if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
+                    return ErrorUso("falta el valor de " + opcion);
                 valor = args[++i];
             }
             if (opcion == "--workdir") carpeta = RutaArgumento(valor);
