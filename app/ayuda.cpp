@@ -62,7 +62,7 @@ void Ayuda::Mostrar(const PeticionAyuda& peticion, QWidget* ventana) {
                                                  "Puede leerla en su navegador: %2")
                                       .arg(peticion.archivo,
                                            QDir::toNativeSeparators(peticion.pagina.toLocalFile())),
-                                  QMessageBox::Ok, ventana);
+                                  QMessageBox::Ok, DuenioDialogos(ventana));
     aviso->setAttribute(Qt::WA_DeleteOnClose);
     aviso->setObjectName(QStringLiteral("AvisoAyuda"));
     aviso->open();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QWindow>
 
 #include "exchange/ansi.h"
 
@@ -22,6 +23,12 @@ QString TextoParaMostrar(const std::string& textoAnsi) {
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return t;
+}
+
+QWidget* DuenioDialogos(QWidget* ventana) {
+    if (!ventana) return nullptr;
+    const QWindow* w = ventana->window()->windowHandle();
+    return (w && !w->isTopLevel()) ? nullptr : ventana;
 }
 
 PanelDegradado::PanelDegradado(QColor inicio, QColor medio, QColor fin, QWidget* padre)

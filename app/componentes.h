@@ -21,6 +21,10 @@ std::string AAnsi(const QString& texto);
 // A message as a box shows it: CR LF and lone CR become line breaks.
 QString TextoParaMostrar(const std::string& textoAnsi);
 
+// The owner for a dialog of `ventana`: the window itself, or none when it sits
+// inside a foreign host window (which cannot own our dialogs).
+QWidget* DuenioDialogos(QWidget* ventana);
+
 // A panel painting a vertical three-colour gradient (start at the top, middle
 // colour half way, end at the bottom) behind its children.
 class PanelDegradado : public QWidget {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,7 +57,7 @@ std::optional<std::filesystem::path> InteraccionQt::ElegirDocumento() {
         return std::filesystem::path(QString::fromLocal8Bit(prueba).toStdU16String());
     }
     Pausa pausa(ocupado_);
-    QFileDialog dialogo(ventana_, QStringLiteral("Archivo XML"));
+    QFileDialog dialogo(DuenioDialogos(ventana_), QStringLiteral("Archivo XML"));
     dialogo.setObjectName(QStringLiteral("OpenDialogXML"));
     dialogo.setAcceptMode(QFileDialog::AcceptOpen);
     // As the original dialog: a name that does not exist may be typed; the
@@ -75,7 +76,7 @@ void InteraccionQt::Mensaje(const std::string& textoAnsi) {
     }
     Pausa pausa(ocupado_);
     QMessageBox caja(QMessageBox::NoIcon, QString::fromLatin1(kTitulo), TextoParaMostrar(textoAnsi),
-                     QMessageBox::Ok, ventana_);
+                     QMessageBox::Ok, DuenioDialogos(ventana_));
     caja.exec();
 }
 
@@ -86,13 +87,13 @@ void InteraccionQt::Error(const std::string& textoAnsi) {
     }
     Pausa pausa(ocupado_);
     QMessageBox caja(QMessageBox::Critical, QString::fromLatin1(kTitulo), TextoParaMostrar(textoAnsi),
-                     QMessageBox::Ok, ventana_);
+                     QMessageBox::Ok, DuenioDialogos(ventana_));
     caja.exec();
 }
 
 core::EleccionMarcos InteraccionQt::ElegirMarcos(const std::filesystem::path& documento) {
     Pausa pausa(ocupado_);
-    TPlantillas Plantillas(documento, this, ventana_);
+    TPlantillas Plantillas(documento, this, DuenioDialogos(ventana_));
     Plantillas.exec();
     return Plantillas.Resultado();
 }
