@@ -10,6 +10,10 @@
 #include "tables/esquemas.h"
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <process.h>
 #include <windows.h>
 #else
