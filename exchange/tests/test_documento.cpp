@@ -238,6 +238,8 @@ TEST_F(DocumentoTest, DocumentoMalFormadoDaMotivoLineaYColumna) {
         // Columns count characters, not bytes: "ñññ" is three.
         {"columna-caracteres", "<SERVICIO>\n<dato>\xC3\xB1\xC3\xB1\xC3\xB1</datos>\n</SERVICIO>",
          "etiqueta de cierre que no corresponde", 2, 12},
+        {"columna-utf16", Utf16("<SERVICIO>\n<dato>\xC3\xB1\xF0\x9F\x98\x80\xC3\xB1</datos>\n</SERVICIO>", true),
+         "etiqueta de cierre que no corresponde", 2, 12},
         {"nulo", std::string("<SERVICIO>\n<dato>a\0b</dato></SERVICIO>", 35), "car\xE1" "cter nulo", 2, 8},
         {"columna-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<SERVICIO>\r\n<dato>\xF1\x80\xF1</datos>",
          "etiqueta de cierre que no corresponde", 3, 12},
