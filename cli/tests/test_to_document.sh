@@ -43,6 +43,21 @@ corre "$T/docs/horario.xml" --workdir "$T/mtemp"
 
 "$SIMULADO" "$T/mtemp" --semilla 7 >"$T/sim" 2>&1 || falla "mirantel-simulado: $(cat "$T/sim")"
 grep -q "sin colocar" "$T/sim" || falla "mirantel-simulado no informa"
+# The stand-in is deterministic, places lessons only in free periods of a
+# teacher and of a group, and leaves some unplaced.
+cp "$T/mtemp/SOLUC.DBF" "$T/soluc1"
+"$SIMULADO" --workdir "$T/mtemp" --semilla 7 >/dev/null 2>&1
+cmp -s "$T/soluc1" "$T/mtemp/SOLUC.DBF" || falla "mirantel-simulado no es determinista"
+"$PY" - "$T/mtemp" <<'PYEOF' || falla "horario simulado"
+import os, sys
+from dbfread import DBF
+filas = list(DBF(os.path.join(sys.argv[1], "SOLUC.DBF"), encoding="cp1252"))
+colocadas = [f for f in filas if f["DIA"]]
+assert colocadas and len(colocadas) < len(filas), (len(colocadas), len(filas))
+for campo in ("PROF", "CODGRUPO"):
+    vistos = [(f[campo], f["DIA"], f["HORA"], f["MARCO"]) for f in colocadas]
+    assert len(vistos) == len(set(vistos)), campo + " en dos sitios a la vez"
+PYEOF
 
 # Missing PERIODOS: 1, the message, an earlier output left as it was.
 echo anterior >"$T/docs/ResultadoMiranhorario.xml"
