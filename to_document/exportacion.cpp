@@ -3,6 +3,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/errores.h"
@@ -33,6 +34,34 @@ int Campo(const Tabla& tabla, std::string_view nombre) {
         throw tablas::ErrorTabla("La tabla '" + RutaAnsi(tabla.Archivo()) + "' no tiene el campo " +
                                  std::string(nombre) + ".");
     return i;
+}
+
+// The fields of the first row a lookup found.
+struct Encontrado {
+    bool hallado = false;
+    std::vector<std::string> valores;
+};
+
+class Memoria {
+public:
+    template <class Buscar>
+    const Encontrado& Obtener(const std::string& clave, Buscar&& buscar) {
+        auto it = vistos_.find(clave);
+        if (it == vistos_.end()) it = vistos_.emplace(clave, buscar()).first;
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::string, Encontrado> vistos_;
+};
+
+// An unambiguous key of two texts.
+const std::string& Clave(std::string& clave, std::string_view a, std::string_view b) {
+    clave.assign(std::to_string(a.size()));
+    clave += ':';
+    clave.append(a);
+    clave.append(b);
+    return clave;
 }
 
 // A stop with one of the run's own messages (no error of the platform).
@@ -184,7 +213,10 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
     const int gClave = Campo(t.GRUPOST, "CLAVE");
     const int gCurso = Campo(t.GRUPOST, "CLAVECURSO");
 
-    std::string seq;
+    // Each lookup key is located once through the table's index and remembered
+    // for the rest of the run (the tables do not change while it works).
+    Memoria asignaciones, tareas, tramos, grupos, ofertas;
+    std::string clave, seq;
     std::int64_t profesor = 1;
     for (t.PROFT.Primero(); !t.PROFT.FinDeTabla(); t.PROFT.Siguiente()) {
         const std::string empleado = t.PROFT.LeerTexto(pEmpleado);
@@ -213,53 +245,80 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
             std::string materia, curso;
 
             // The assignment gives the subject and course keys.
-            if (t.ASIGT.Localizar("CASIG;CGRUP", {asig, grupo})) {
-                materia = t.ASIGT.LeerTexto(aClave);
-                curso = t.ASIGT.LeerTexto(aCurso);
+            const Encontrado& asignacion = asignaciones.Obtener(Clave(clave, asig, grupo), [&] {
+                Encontrado r;
+                if ((r.hallado = t.ASIGT.Localizar("CASIG;CGRUP", {asig, grupo})))
+                    r.valores = {t.ASIGT.LeerTexto(aClave), t.ASIGT.LeerTexto(aCurso)};
+                return r;
+            });
+            if (asignacion.hallado) {
+                materia = asignacion.valores[0];
+                curso = asignacion.valores[1];
             }
             // A lesson without activity takes its subject's task.
-            if (EnBlanco(tarea) && t.ASIGNOMT.Localizar("COD", {asig}))
-                tarea = t.ASIGNOMT.LeerTexto(nTarea);
+            if (EnBlanco(tarea)) {
+                const Encontrado& tareaAsig = tareas.Obtener(asig, [&] {
+                    Encontrado r;
+                    if ((r.hallado = t.ASIGNOMT.Localizar("COD", {asig}))) r.valores = {t.ASIGNOMT.LeerTexto(nTarea)};
+                    return r;
+                });
+                if (tareaAsig.hallado) tarea = tareaAsig.valores[0];
+            }
 
             // The slot: day and period in the frame of the lesson.
             const std::string diaTexto = diaNumerico ? std::to_string(dia) : t.SOLUC.LeerTexto(sDia);
-            const std::string clave = diaTexto + std::to_string(t.SOLUC.LeerEntero(sHora));
+            const std::string diho = diaTexto + std::to_string(t.SOLUC.LeerEntero(sHora));
             const std::string marco = t.SOLUC.LeerTexto(sMarco).substr(0, 1);
-            std::string diaSemana, tramo, desde, hasta;
-            if (t.DIASHORAST.Localizar("DIHO;MARCO", {clave, marco})) {
-                diaSemana = t.DIASHORAST.LeerTexto(dDia);
-                tramo = t.DIASHORAST.LeerTexto(dCodigo);
-                desde = t.DIASHORAST.LeerTexto(dDesde);
-                hasta = t.DIASHORAST.LeerTexto(dHasta);
-            }
+            const Encontrado& tramo = tramos.Obtener(Clave(clave, diho, marco), [&] {
+                Encontrado r;
+                r.valores = {"", "", "0", "0"};
+                if ((r.hallado = t.DIASHORAST.Localizar("DIHO;MARCO", {diho, marco})))
+                    r.valores = {t.DIASHORAST.LeerTexto(dDia), t.DIASHORAST.LeerTexto(dCodigo),
+                                 MinutosDelDia(t.DIASHORAST.LeerTexto(dDesde)),
+                                 MinutosDelDia(t.DIASHORAST.LeerTexto(dHasta))};
+                return r;
+            });
 
             std::string aula = t.SOLUC.LeerTexto(sAula);
             if (EnBlanco(aula)) aula.clear();
 
             // The group gives its key, and the course key when the assignment gave none.
             std::string unidad;
-            if (t.GRUPOST.Localizar("ABREV", {grupo})) {
-                unidad = t.GRUPOST.LeerTexto(gClave);
-                if (EnBlanco(curso)) curso = t.GRUPOST.LeerTexto(gCurso);
+            const Encontrado& grupoHallado = grupos.Obtener(grupo, [&] {
+                Encontrado r;
+                if ((r.hallado = t.GRUPOST.Localizar("ABREV", {grupo})))
+                    r.valores = {t.GRUPOST.LeerTexto(gClave), t.GRUPOST.LeerTexto(gCurso)};
+                return r;
+            });
+            if (grupoHallado.hallado) {
+                unidad = grupoHallado.valores[0];
+                if (EnBlanco(curso)) curso = grupoHallado.valores[1];
             }
             // Without a subject key, the subject offered in that course.
-            if (EnBlanco(materia) && t.ASIGNOMT2.Localizar("COD;OFERTAMATRI", {asig, curso}))
-                materia = t.ASIGNOMT2.LeerTexto(oMateria);
+            if (EnBlanco(materia)) {
+                const Encontrado& oferta = ofertas.Obtener(Clave(clave, asig, curso), [&] {
+                    Encontrado r;
+                    if ((r.hallado = t.ASIGNOMT2.Localizar("COD;OFERTAMATRI", {asig, curso})))
+                        r.valores = {t.ASIGNOMT2.LeerTexto(oMateria)};
+                    return r;
+                });
+                if (oferta.hallado) materia = oferta.valores[0];
+            }
             if (EnBlanco(tarea)) tarea = "1";
 
             seq = "ACTIVIDAD_" + std::to_string(actividad++);
             w.Abrir("grupo_datos");
             w.Atributo("seq", seq);
-            w.ElementoConTexto("dato", "nombre_dato", "N_DIASEMANA", diaSemana);
-            w.ElementoConTexto("dato", "nombre_dato", "X_TRAMO", tramo);
+            w.ElementoConTexto("dato", "nombre_dato", "N_DIASEMANA", tramo.valores[0]);
+            w.ElementoConTexto("dato", "nombre_dato", "X_TRAMO", tramo.valores[1]);
             w.ElementoConTexto("dato", "nombre_dato", "X_DEPENDENCIA", aula);
             w.ElementoConTexto("dato", "nombre_dato", "X_UNIDAD", unidad);
             w.ElementoConTexto("dato", "nombre_dato", "X_OFERTAMATRIG", curso);
             w.ElementoConTexto("dato", "nombre_dato", "X_MATERIAOMG", materia);
             w.ElementoConTexto("dato", "nombre_dato", "F_INICIO", fechaInicio);
             w.ElementoConTexto("dato", "nombre_dato", "F_FIN", fechaFin);
-            w.ElementoConTexto("dato", "nombre_dato", "N_HORINI", MinutosDelDia(desde));
-            w.ElementoConTexto("dato", "nombre_dato", "N_HORFIN", MinutosDelDia(hasta));
+            w.ElementoConTexto("dato", "nombre_dato", "N_HORINI", tramo.valores[2]);
+            w.ElementoConTexto("dato", "nombre_dato", "N_HORFIN", tramo.valores[3]);
             w.ElementoConTexto("dato", "nombre_dato", "X_ACTIVIDAD", tarea);
             w.Cerrar();
         }
