@@ -95,12 +95,19 @@ public:
     // The same by field position (for inner loops).
     std::string LeerTexto(int campo) const;
     int LeerEntero(int campo) const;
+    double LeerReal(int campo) const;
+    bool LeerLogico(int campo) const;
 
     // Writing the current row (after Agregar or Editar).
     void EscribirTexto(std::string_view campo, std::string_view valor);  // cut to the width
     void EscribirEntero(std::string_view campo, std::int64_t valor);     // into a C field: decimal text
     void EscribirReal(std::string_view campo, double valor);
     void EscribirLogico(std::string_view campo, bool valor);
+    // The same by field position (for inner loops).
+    void EscribirTexto(int campo, std::string_view valor);
+    void EscribirEntero(int campo, std::int64_t valor);
+    void EscribirReal(int campo, double valor);
+    void EscribirLogico(int campo, bool valor);
 
     // The first row in stored order whose key fields ("A" or "A;B") equal the
     // values exactly (whole value, case-sensitive, trailing blanks ignored as
