@@ -4,7 +4,7 @@
 # independent dBase and XML reader.
 # Called as: bash test_to_document.sh MIRVELDRA SOURCE_DIR
 set -uo pipefail
-MIRVELDRA=$1
+MIRVELDRA=$(realpath "$1")
 SRC=$2
 SIMULADO="$(dirname "$MIRVELDRA")/mirantel-simulado"
 PY=/usr/bin/python3
