@@ -216,6 +216,10 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
     // Each lookup key is located once through the table's index and remembered
     // for the rest of the run (the tables do not change while it works).
     Memoria asignaciones, tareas, tramos, grupos, ofertas;
+    struct Leccion {
+        std::string diho, marco, asig, grupo, tarea, aula;
+    };
+    std::vector<Leccion> lecciones;
     std::string clave, seq;
     std::int64_t profesor = 1;
     for (t.PROFT.Primero(); !t.PROFT.FinDeTabla(); t.PROFT.Siguiente()) {
@@ -223,25 +227,34 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
         const std::string tomaPos = t.PROFT.LeerTexto(pTomaPos);
         const std::string abrev = t.PROFT.LeerTexto(pAbrev);
 
-        // The teacher's rows, in SOLUC's order; the placed ones counted first.
+        // The teacher's placed lessons, in SOLUC's order, read in one pass
+        // (the count goes before the records).
         t.SOLUC.Filtrar("PROF", abrev);
-        std::int64_t colocadas = 0;
-        for (; !t.SOLUC.FinDeTabla(); t.SOLUC.Siguiente())
-            if (t.SOLUC.LeerEntero(sDia) != 0) ++colocadas;
+        lecciones.clear();
+        for (; !t.SOLUC.FinDeTabla(); t.SOLUC.Siguiente()) {
+            const int dia = t.SOLUC.LeerEntero(sDia);
+            if (dia == 0) continue;
+            Leccion& l = lecciones.emplace_back();
+            l.diho = diaNumerico ? std::to_string(dia) : t.SOLUC.LeerTexto(sDia);
+            l.diho += std::to_string(t.SOLUC.LeerEntero(sHora));
+            l.marco = t.SOLUC.LeerTexto(sMarco).substr(0, 1);
+            l.asig = t.SOLUC.LeerTexto(sAsig);
+            l.grupo = t.SOLUC.LeerTexto(sGrupo);
+            l.tarea = t.SOLUC.LeerTexto(sTarea);
+            l.aula = t.SOLUC.LeerTexto(sAula);
+        }
 
         w.Abrir("grupo_datos");
         w.Atributo("seq", "HORARIO_REGULAR_PROFESOR_" + std::to_string(profesor++));
-        w.Atributo("registros", colocadas);
+        w.Atributo("registros", static_cast<std::int64_t>(lecciones.size()));
         w.ElementoConTexto("dato", "nombre_dato", "X_EMPLEADO", empleado);
         w.ElementoConTexto("dato", "nombre_dato", "F_TOMAPOS", tomaPos);
 
         std::int64_t actividad = 1;
-        for (t.SOLUC.Primero(); !t.SOLUC.FinDeTabla(); t.SOLUC.Siguiente()) {
-            const int dia = t.SOLUC.LeerEntero(sDia);
-            if (dia == 0) continue;
-            const std::string asig = t.SOLUC.LeerTexto(sAsig);
-            const std::string grupo = t.SOLUC.LeerTexto(sGrupo);
-            std::string tarea = t.SOLUC.LeerTexto(sTarea);
+        for (Leccion& l : lecciones) {
+            const std::string& asig = l.asig;
+            const std::string& grupo = l.grupo;
+            std::string& tarea = l.tarea;
             std::string materia, curso;
 
             // The assignment gives the subject and course keys.
@@ -266,9 +279,8 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
             }
 
             // The slot: day and period in the frame of the lesson.
-            const std::string diaTexto = diaNumerico ? std::to_string(dia) : t.SOLUC.LeerTexto(sDia);
-            const std::string diho = diaTexto + std::to_string(t.SOLUC.LeerEntero(sHora));
-            const std::string marco = t.SOLUC.LeerTexto(sMarco).substr(0, 1);
+            const std::string& diho = l.diho;
+            const std::string& marco = l.marco;
             const Encontrado& tramo = tramos.Obtener(Clave(clave, diho, marco), [&] {
                 Encontrado r;
                 r.valores = {"", "", "0", "0"};
@@ -279,7 +291,7 @@ void EscribirHorariosRegulares(exchange::EscritorXML& w, std::string_view fechaI
                 return r;
             });
 
-            std::string aula = t.SOLUC.LeerTexto(sAula);
+            std::string& aula = l.aula;
             if (EnBlanco(aula)) aula.clear();
 
             // The group gives its key, and the course key when the assignment gave none.
