@@ -10,7 +10,7 @@ falla() { echo "FALLA: $*" >&2; exit 1; }
 NIV="$(dirname "$MIRVELDRA")/NIVELLARI.DBF"
 "$MIRVELDRA" show "$NIV" >"$T/niv.csv" 2>"$T/err" || falla "show NIVELLARI: $(cat "$T/err")"
 [ "$(head -1 "$T/niv.csv")" = "X_OFERTAMATRIG,NIVEL_ABREV,ESTUDIO" ] || falla "cabecera: $(head -1 "$T/niv.csv")"
-grep -qx '3001,ESO,1º Educación Secundaria Obligatoria' "$T/niv.csv" || falla "fila de ESO: $(sed -n 2p "$T/niv.csv")"
+grep -qx '6001,ESO,1º Educación Secundaria Obligatoria' "$T/niv.csv" || falla "fila de ESO: $(sed -n 2p "$T/niv.csv")"
 [ "$(wc -l <"$T/niv.csv")" -ge 21 ] || falla "NIVELLARI tiene menos de 20 filas"
 
 # Quoting of commas, quotes and accented text, from a table another writer made.
