@@ -41,7 +41,7 @@ namespace tablas {
 namespace {
 
 constexpr std::size_t kVentana = 1u << 20;       // sequential reads and appends
-constexpr std::size_t kVentanaAzar = 16u << 10;  // random access
+constexpr std::size_t kVentanaAzar = 4u << 10;   // random access
 constexpr unsigned char kFinArchivo = 0x1A;
 
 std::uint16_t Lee16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -167,6 +167,8 @@ struct Tabla::Impl {
 
     std::vector<Campo> campos;
     std::vector<int> desde;  // offset of each field in the record
+    std::vector<int> anchos;
+    std::vector<char> tipos;
     std::unordered_map<std::string, int> porNombre;  // upper-case name -> position
     std::uint32_t largoCabecera = 0;
     std::uint32_t largoRegistro = 0;
@@ -183,7 +185,9 @@ struct Tabla::Impl {
     std::uint32_t fila = 0;
     bool fin = true;
     enum class Modo { Navegar, Agregando, Editando } modo = Modo::Navegar;
-    std::string edicion;  // the row being appended or edited
+    std::string edicion;  // copy of the row being edited
+    const char* actual = nullptr;  // the current row's bytes while browsing, once looked up
+    char* cambio = nullptr;  // the row being appended (in place, at the end of `agregadas`) or edited
 
     std::optional<std::uint32_t> vivas;  // live rows, counted on demand
 
@@ -242,12 +246,14 @@ struct Tabla::Impl {
             filas = std::max<std::size_t>(1, kVentanaAzar / largoRegistro);
         }
         filas = std::min<std::size_t>(filas, filasArchivo - desdeFila);
+        actual = nullptr;
         ventana.resize(filas * largoRegistro);
         if (!BuscarEnCadena(f, largoCabecera + std::uint64_t(desdeFila) * largoRegistro) ||
             std::fread(ventana.data(), 1, ventana.size(), f) != ventana.size()) {
             vDesde = vHasta = 0;
             Danada("no se pueden leer sus filas");
         }
+        actual = nullptr;
         vDesde = desdeFila;
         vHasta = static_cast<std::uint32_t>(desdeFila + filas);
         return ventana.data() + std::size_t(i - vDesde) * largoRegistro;
@@ -257,9 +263,11 @@ struct Tabla::Impl {
 
     // The current row's bytes: the edit buffer while appending or editing.
     const char* Actual() {
-        if (modo != Modo::Navegar) return edicion.data();
+        if (modo != Modo::Navegar) return cambio;
+        if (actual) return actual;
         if (fin || fila >= totalFilas) Error("no hay fila actual");
-        return Fila(fila);
+        actual = Fila(fila);
+        return actual;
     }
 
     std::string_view Valor(const char* reg, int c) const {
@@ -269,8 +277,15 @@ struct Tabla::Impl {
 
     // The value as read, as text.
     std::string Texto(const char* reg, int c) const {
+        const char tipo = tipos[c];
+        if (tipo == 'C') {
+            const char* p = reg + desde[c];
+            std::size_t n = static_cast<std::size_t>(anchos[c]);
+            while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
+            return std::string(p, n);
+        }
         std::string_view v = Valor(reg, c);
-        switch (campos[c].tipo) {
+        switch (tipo) {
             case 'N': case 'F':
                 return std::string(QuitarAmbos(v));
             case 'I': {
@@ -411,24 +426,21 @@ struct Tabla::Impl {
         }
         filasArchivo += static_cast<std::uint32_t>(agregadas.size() / largoRegistro);
         agregadas.clear();
+        actual = nullptr;
     }
 
     void Grabar() {
         if (modo == Modo::Navegar) return;
         if (modo == Modo::Agregando) {
-            if (totalFilas == std::numeric_limits<std::uint32_t>::max()) Error("demasiadas filas");
-            std::uint32_t i = totalFilas;
-            if (agregadas.size() + largoRegistro > kVentana) VaciarAgregadas();
-            agregadas.append(edicion);
+            std::uint32_t i = totalFilas;  // already in place at the end of `agregadas`
             ++totalFilas;
             if (vivas) ++*vivas;
             modo = Modo::Navegar;
-            fila = i;
-            fin = false;
+            IrA(i);
             IndexarNueva(i, Fila(i));
         } else {
             const char* viejo = Fila(fila);
-            InvalidarCambios(viejo, edicion.data());
+            InvalidarCambios(viejo, cambio);
             if (fila >= filasArchivo) {
                 std::memcpy(agregadas.data() + std::size_t(fila - filasArchivo) * largoRegistro, edicion.data(),
                             largoRegistro);
@@ -453,6 +465,7 @@ struct Tabla::Impl {
         return i;
     }
     void IrA(std::uint32_t i) {
+        actual = nullptr;
         fila = i;
         fin = i >= totalFilas;
     }
@@ -620,6 +633,8 @@ Tabla Tabla::Abrir(const std::filesystem::path& archivo, Acceso acceso, const co
         c.decimales = d[nivel7 ? 34 : 17];
         if (c.ancho == 0) m.Danada("el campo " + c.nombre + " tiene ancho nulo");
         m.desde.push_back(desde);
+        m.anchos.push_back(c.ancho);
+        m.tipos.push_back(c.tipo);
         desde += c.ancho;
         m.campos.push_back(std::move(c));
         pos += largoDesc;
@@ -718,7 +733,11 @@ void Tabla::Agregar() {
     TMV_ABIERTA();
     m.ComprobarEscritura();
     m.Grabar();
-    m.edicion.assign(m.largoRegistro, ' ');
+    if (m.totalFilas == std::numeric_limits<std::uint32_t>::max()) m.Error("demasiadas filas");
+    if (m.agregadas.size() + m.largoRegistro > kVentana) m.VaciarAgregadas();
+    m.agregadas.append(m.largoRegistro, ' ');
+    m.actual = nullptr;
+    m.cambio = m.agregadas.data() + m.agregadas.size() - m.largoRegistro;
     m.modo = Impl::Modo::Agregando;
 }
 
@@ -729,6 +748,7 @@ void Tabla::Editar() {
     if (m.fin || m.fila >= m.totalFilas) m.Error("no hay fila actual que editar");
     const char* r = m.Fila(m.fila);
     m.edicion.assign(r, m.largoRegistro);
+    m.cambio = m.edicion.data();
     m.modo = Impl::Modo::Editando;
 }
 
@@ -756,13 +776,13 @@ bool Tabla::LeerLogico(std::string_view campo) const {
 
 std::string Tabla::LeerTexto(int campo) const {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     return m.Texto(m.Actual(), campo);
 }
 
 int Tabla::LeerEntero(int campo) const {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     const char* r = m.Actual();
     std::string t = m.Texto(r, campo);
     std::string_view v = QuitarAmbos(t);
@@ -781,7 +801,7 @@ int Tabla::LeerEntero(int campo) const {
 
 double Tabla::LeerReal(int campo) const {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     std::string t = m.Texto(m.Actual(), campo);
     std::string_view v = QuitarAmbos(t);
     if (v.empty()) return 0.0;
@@ -800,7 +820,7 @@ double Tabla::LeerReal(int campo) const {
 
 bool Tabla::LeerLogico(int campo) const {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     std::string_view v = QuitarAmbos(m.Valor(m.Actual(), campo));
     if (v.empty()) return false;
     char c = v.front();
@@ -821,10 +841,10 @@ void PonerTextoCampo(char* destino, int ancho, std::string_view valor) {
 
 void Tabla::EscribirTexto(int campo, std::string_view valor) {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     if (m.modo == Impl::Modo::Navegar) m.Error("escritura sin Agregar ni Editar");
     const Campo& c = m.campos[campo];
-    char* d = m.edicion.data() + m.desde[campo];
+    char* d = m.cambio + m.desde[campo];
     switch (c.tipo) {
         case 'N': case 'F': {
             std::string_view v = QuitarAmbos(valor);
@@ -867,10 +887,10 @@ void Tabla::EscribirTexto(int campo, std::string_view valor) {
 
 void Tabla::EscribirEntero(int campo, std::int64_t valor) {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     if (m.modo == Impl::Modo::Navegar) m.Error("escritura sin Agregar ni Editar");
     const Campo& c = m.campos[campo];
-    char* d = m.edicion.data() + m.desde[campo];
+    char* d = m.cambio + m.desde[campo];
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, valor);
     std::string_view texto(buf, r.ptr - buf);
@@ -905,10 +925,10 @@ void Tabla::EscribirEntero(int campo, std::int64_t valor) {
 
 void Tabla::EscribirReal(int campo, double valor) {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     if (m.modo == Impl::Modo::Navegar) m.Error("escritura sin Agregar ni Editar");
     const Campo& c = m.campos[campo];
-    char* d = m.edicion.data() + m.desde[campo];
+    char* d = m.cambio + m.desde[campo];
     if (!std::isfinite(valor)) {
         throw ErrorTabla("Valor no finito para el campo " + c.nombre + " de la tabla " + m.nombreAnsi + ".");
     }
@@ -947,10 +967,10 @@ void Tabla::EscribirReal(int campo, double valor) {
 
 void Tabla::EscribirLogico(int campo, bool valor) {
     TMV_ABIERTA();
-    m.ComprobarCampo(campo);
+    if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     if (m.modo == Impl::Modo::Navegar) m.Error("escritura sin Agregar ni Editar");
     const Campo& c = m.campos[campo];
-    char* d = m.edicion.data() + m.desde[campo];
+    char* d = m.cambio + m.desde[campo];
     if (EsNumerico(c.tipo) || c.tipo == 'I') {
         EscribirEntero(campo, valor ? 1 : 0);
         return;
