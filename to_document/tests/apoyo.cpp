@@ -29,7 +29,7 @@ void Escenario::Filas(const std::string& tabla, const std::vector<Fila>& filas) 
         t.Agregar();
         for (const auto& [campo, valor] : fila) {
             const int i = t.IndiceCampo(campo);
-            if (t.Campos().at(static_cast<std::size_t>(i)).tipo == 'N') {
+            if (const char tipo = t.Campos().at(static_cast<std::size_t>(i)).tipo; tipo == 'N' || tipo == 'F') {
                 if (!valor.empty()) t.EscribirEntero(campo, core::ConvertirEntero(valor));
             } else {
                 t.EscribirTexto(campo, valor);

@@ -2,6 +2,8 @@
 // output document, and how the run stops.
 #include "to_document/exportacion.h"
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "apoyo.h"
@@ -200,17 +202,36 @@ TEST(BImportarClick, AcademicYearIsTheFirstFourCharactersOfTheFirstChild) {
     }
 }
 
-TEST(BImportarClick, SolucIsFoundWhateverTheCaseOfItsName) {
-    Escenario e;
-    fs::remove(e.Trabajo() / "SOLUC.DBF");
-    e.Crear(prueba::EsquemaSoluc("soluc"));
-    e.Filas("PROFT", {{{"ABREV", "PR1"}, {"X_EMPLEADO", "E1"}}});
-    e.Filas("soluc", {Leccion("PR1", "1", "1", "0", "MAT", "1A")});
-    UsuarioPrueba ui;
-    ASSERT_EQ(e.Ejecutar(ui), FinEjecucion::Finalizado);
-    EXPECT_EQ(prueba::Registros(e.Salida()),
-              "HORARIO_REGULAR_PROFESOR_1 1: E1 \n"
-              "  ACTIVIDAD_1: ||||||||0|0|1\n");
+// SOLUC belongs to the timetable program: any case of its file name, day and
+// period of any numeric or character type, rows flagged deleted invisible.
+// PERIODOS without rows gives empty dates.
+TEST(BImportarClick, ReadsSolucAsTheTimetableProgramWritesIt) {
+    for (const char tipo : {'N', 'C', 'F'}) {
+        SCOPED_TRACE(tipo);
+        Escenario e;
+        fs::remove(e.Trabajo() / "SOLUC.DBF");
+        tablas::Esquema esquema = prueba::EsquemaSoluc("soluc", tipo);
+        esquema.campos[2].tipo = tipo;
+        esquema.campos[2].ancho = 4;
+        e.Crear(esquema);
+        e.Filas("PROFT", {{{"ABREV", "PR1"}, {"X_EMPLEADO", "E1"}}});
+        e.Filas("DIASHORAST", {{{"DIHO", "34"}, {"MARCO", "0"}, {"DIA", "3"}, {"CODDIHO", "S34"}}});
+        e.Filas("soluc", {Leccion("PR1", "2", "2", "0", "BORRADA", "1A"), Leccion("PR1", "3", "4", "0", "MAT", "1A")});
+        // Flag the first row deleted, as dBase does: '*' in its first byte.
+        {
+            const fs::path dbf = *tablas::BuscarArchivo(e.Trabajo(), "SOLUC.DBF");
+            std::fstream f(dbf, std::ios::in | std::ios::out | std::ios::binary);
+            unsigned char cab[12];
+            f.read(reinterpret_cast<char*>(cab), sizeof cab);
+            f.seekp(cab[8] | (cab[9] << 8));
+            f.put('*');
+        }
+        UsuarioPrueba ui;
+        ASSERT_EQ(e.Ejecutar(ui), FinEjecucion::Finalizado) << (ui.errores.empty() ? "" : ui.errores[0]);
+        EXPECT_EQ(prueba::Registros(e.Salida()),
+                  "HORARIO_REGULAR_PROFESOR_1 1: E1 \n"
+                  "  ACTIVIDAD_1: 3|S34|||||||0|0|1\n");
+    }
 }
 
 // Every stop: a clear message, the earlier output untouched, no temporary
