@@ -5,7 +5,8 @@
 // the same record lengths as the run writes. Prints the ratios of time and of
 // peak heap, and the run's time per record across sizes.
 //
-//   bench_to_tables [--escuelas=1,10,100,1000] [benchmark options]
+//   bench_to_tables [--escuelas=1,10,100,1000] [--conservar] [benchmark options]
+// --conservar keeps the generated documents (their paths are printed).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -344,8 +345,11 @@ int main(int argc, char** argv) {
     pugi::set_memory_management_functions(&Reservar, &Liberar);
     std::vector<int> escuelas = {1, 10, 100};
     std::vector<char*> args;
+    bool conservar = false;
     for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--escuelas=", 11) == 0) {
+        if (std::strcmp(argv[i], "--conservar") == 0) {
+            conservar = true;
+        } else if (std::strncmp(argv[i], "--escuelas=", 11) == 0) {
             escuelas.clear();
             std::stringstream ss(argv[i] + 11);
             std::string n;
@@ -390,7 +394,10 @@ int main(int argc, char** argv) {
     }
     for (const auto& [e, t] : Tamanos()) {
         std::error_code ec;
-        fs::remove_all(t.documento.parent_path(), ec);
+        if (conservar)
+            std::printf("documento de %d escuelas: %s\n", e, t.documento.string().c_str());
+        else
+            fs::remove_all(t.documento.parent_path(), ec);
     }
     benchmark::Shutdown();
 }

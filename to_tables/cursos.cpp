@@ -18,6 +18,7 @@ namespace to_tables {
 using namespace exchange;
 using detalle::Almacenado;
 using detalle::Ancho;
+using detalle::Pos;
 
 namespace {
 
@@ -78,6 +79,8 @@ void TransformarCursosUnidades(Contexto& ctx) {
               anchoCurso = Ancho(esqCursos, "CURSO"), anchoEstud = Ancho(esqCursos, "ESTUD");
     {
         tablas::Tabla tc = detalle::AbrirCreada(ctx, esqCursos);
+        const int cClave = Pos(tc, "CLAVE"), cNivel = Pos(tc, "NIVEL"), cCurso = Pos(tc, "CURSO"),
+                  cEstud = Pos(tc, "ESTUD");
         const auto niveles = LeerReferencia(ctx.tablaReferencia);
         for (const auto& r : LeerBloque(ctx.documento, "CURSOS_DEL_CENTRO")) {
             if (ContarDatos(r) < 2) continue;
@@ -91,11 +94,11 @@ void TransformarCursosUnidades(Contexto& ctx) {
             if (nivel.empty()) nivel = "Niv";
             const std::string letra = Izquierda(LeerDato(r, 1), 1);
 
-            tc.Agregar();
-            tc.EscribirTexto("CLAVE", clave);
-            tc.EscribirTexto("NIVEL", nivel);
-            tc.EscribirTexto("CURSO", letra);
-            tc.EscribirTexto("ESTUD", estudio);
+            tc.Agregar();  // ABREV and TURNO unset
+            tc.EscribirTexto(cClave, clave);
+            tc.EscribirTexto(cNivel, nivel);
+            tc.EscribirTexto(cCurso, letra);
+            tc.EscribirTexto(cEstud, estudio);
             tc.Grabar();
             cursos.emplace(Almacenado(clave, anchoClave),
                            Curso{Almacenado(nivel, anchoNivel), Almacenado(letra, anchoCurso),
@@ -106,6 +109,9 @@ void TransformarCursosUnidades(Contexto& ctx) {
 
     // Group pass.
     tablas::Tabla tg = detalle::AbrirCreada(ctx, tablas::esquemas::GRUPOST());
+    const int gAbrev = Pos(tg, "ABREV"), gNivel = Pos(tg, "NIVEL"), gCurso = Pos(tg, "CURSO"),
+              gGrupo = Pos(tg, "GRUPO"), gMarco = Pos(tg, "MARCO"), gClave = Pos(tg, "CLAVE"),
+              gClaveCurso = Pos(tg, "CLAVECURSO"), gDescrip = Pos(tg, "DESCRIP");
     for (const auto& r : LeerBloque(ctx.documento, "UNIDADES")) {
         if (ContarDatos(r) < 2) continue;
         const std::string clave = LeerDato(r, 0);
@@ -129,16 +135,15 @@ void TransformarCursosUnidades(Contexto& ctx) {
         const std::string descripcion =
             !curso.estudio.empty() ? "(" + nombre + ") " + curso.estudio
                                    : " " + curso.nivel + " " + curso.curso + " " + letra;
-        tg.Agregar();
-        tg.EscribirTexto("ABREV", codigo);
-        tg.EscribirTexto("TURNO", "");
-        tg.EscribirTexto("NIVEL", curso.nivel);
-        tg.EscribirTexto("CURSO", curso.curso);
-        tg.EscribirTexto("GRUPO", letra);
-        tg.EscribirTexto("MARCO", "0");
-        tg.EscribirTexto("CLAVE", clave);
-        tg.EscribirTexto("CLAVECURSO", claveCurso);
-        tg.EscribirTexto("DESCRIP", descripcion);
+        tg.Agregar();  // TURNO stays empty
+        tg.EscribirTexto(gAbrev, codigo);
+        tg.EscribirTexto(gNivel, curso.nivel);
+        tg.EscribirTexto(gCurso, curso.curso);
+        tg.EscribirTexto(gGrupo, letra);
+        tg.EscribirTexto(gMarco, "0");
+        tg.EscribirTexto(gClave, clave);
+        tg.EscribirTexto(gClaveCurso, claveCurso);
+        tg.EscribirTexto(gDescrip, descripcion);
         tg.Grabar();
     }
     tg.Cerrar();
@@ -146,6 +151,10 @@ void TransformarCursosUnidades(Contexto& ctx) {
 
 void TransformarAsignaciones(Contexto& ctx) {
     tablas::Tabla asigt = detalle::CrearYAbrir(ctx, tablas::esquemas::ASIGT());
+    const int aCasig = Pos(asigt, "CASIG"), aCgrup = Pos(asigt, "CGRUP"), aNivel = Pos(asigt, "NIVEL"),
+              aCurso = Pos(asigt, "CURSO"), aGrupo = Pos(asigt, "GRUPO"), aHoras = Pos(asigt, "HORAS"),
+              aSesiones = Pos(asigt, "SESIONES"), aClave = Pos(asigt, "CLAVE"),
+              aClaveCurso = Pos(asigt, "CLAVECURSO"), aTarea = Pos(asigt, "CTAREA");
 
     // ASIGNOMT by its name in capitals A-Z and trimmed: the first row's COD.
     std::unordered_map<std::string, std::string> codigoPorNombre;
@@ -176,29 +185,34 @@ void TransformarAsignaciones(Contexto& ctx) {
     const int horas = (carga + 59) / 60;
     const std::string sesiones(static_cast<std::size_t>(horas), '1');
 
+    // The code found for each name as the document writes it.
+    std::unordered_map<std::string, const std::string*> codigoDeNombre;
     for (const auto& r : LeerBloque(ctx.documento, "MATERIAS")) {
         if (ContarDatos(r) < 2) continue;
         const std::string claveCurso = LeerDato(r, 0);
         const std::string claveMateria = LeerDato(r, 1);
         const std::string nombre = LeerDato(r, 2);
-        auto itCod = codigoPorNombre.find(QuitarEspacios(MayusculasAZ(Izquierda(nombre, 80))));
-        if (itCod == codigoPorNombre.end() || itCod->second.empty()) continue;
+        auto itNombre = codigoDeNombre.find(nombre);
+        if (itNombre == codigoDeNombre.end()) {
+            auto itCod = codigoPorNombre.find(QuitarEspacios(MayusculasAZ(Izquierda(nombre, 80))));
+            itNombre = codigoDeNombre.emplace(nombre, itCod == codigoPorNombre.end() ? nullptr : &itCod->second).first;
+        }
+        const std::string* cod = itNombre->second;
+        if (!cod || cod->empty()) continue;
         auto itGrupos = gruposPorCurso.find(claveCurso);
         if (itGrupos == gruposPorCurso.end()) continue;
         for (const Grupo& g : itGrupos->second) {
-            asigt.Agregar();
-            asigt.EscribirTexto("CASIG", itCod->second);
-            asigt.EscribirTexto("CGRUP", g.abrev);
-            asigt.EscribirTexto("CAULA", "");
-            asigt.EscribirTexto("TURNO", "");
-            asigt.EscribirTexto("NIVEL", g.nivel);
-            asigt.EscribirTexto("CURSO", g.curso);
-            asigt.EscribirTexto("GRUPO", g.grupo);
-            asigt.EscribirReal("HORAS", horas);
-            asigt.EscribirTexto("SESIONES", sesiones);
-            asigt.EscribirTexto("CLAVE", claveMateria);
-            asigt.EscribirTexto("CLAVECURSO", claveCurso);
-            asigt.EscribirTexto("CTAREA", "1");
+            asigt.Agregar();  // CPROF, CAULA, TURNO and NCONEX stay empty
+            asigt.EscribirTexto(aCasig, *cod);
+            asigt.EscribirTexto(aCgrup, g.abrev);
+            asigt.EscribirTexto(aNivel, g.nivel);
+            asigt.EscribirTexto(aCurso, g.curso);
+            asigt.EscribirTexto(aGrupo, g.grupo);
+            asigt.EscribirReal(aHoras, horas);
+            asigt.EscribirTexto(aSesiones, sesiones);
+            asigt.EscribirTexto(aClave, claveMateria);
+            asigt.EscribirTexto(aClaveCurso, claveCurso);
+            asigt.EscribirTexto(aTarea, "1");
             asigt.Grabar();
         }
     }

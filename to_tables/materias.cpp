@@ -14,6 +14,7 @@ using namespace exchange;
 using detalle::Almacenado;
 using detalle::Ancho;
 using detalle::Clave2;
+using detalle::Pos;
 
 namespace {
 
@@ -43,6 +44,11 @@ void TransformarMaterias(Contexto& ctx) {
     const int anchoCod = Ancho(esq1, "COD"), anchoLargo = Ancho(esq1, "CODLARGO"),
               anchoNombre = Ancho(esq1, "NOMBRE");
     const int anchoMateria = Ancho(esq2, "MATERIA"), anchoOferta = Ancho(esq2, "OFERTAMATRI");
+    const int a1Cod = Pos(asig, "COD"), a1Largo = Pos(asig, "CODLARGO"), a1Nombre = Pos(asig, "NOMBRE"),
+              a1EsTarea = Pos(asig, "ESTAREA");
+    const int a2Cod = Pos(asig2, "COD"), a2Largo = Pos(asig2, "CODLARGO"), a2Nombre = Pos(asig2, "NOMBRE"),
+              a2Materia = Pos(asig2, "MATERIA"), a2Oferta = Pos(asig2, "OFERTAMATRI"),
+              a2EsTarea = Pos(asig2, "ESTAREA");
 
     auto& e = ctx.estado;
     CodigosUnicos unicos(e.ListaCodigos);
@@ -51,17 +57,20 @@ void TransformarMaterias(Contexto& ctx) {
     std::unordered_set<std::string> ofertas;
     struct Fila { std::string cod, codLargo; };
     std::unordered_map<std::string, Fila> materias;
+    // Names already known with their ASIGNOMT row. The sets only grow and the
+    // first row of a pair never changes, so a name once resolved so resolves
+    // the same way for the rest of the step.
+    std::unordered_map<std::string, Fila> resueltas;
 
-    auto agregarOferta = [&](const std::string& cod, const std::string& codLargo,
-                             const std::string& nombre, const std::string& clave,
+    auto agregarOferta = [&](const Fila& fila, const std::string& nombre, const std::string& clave,
                              const std::string& curso) {
         asig2.Agregar();
-        asig2.EscribirTexto("COD", cod);
-        asig2.EscribirTexto("CODLARGO", codLargo);
-        asig2.EscribirTexto("NOMBRE", nombre);
-        asig2.EscribirTexto("MATERIA", clave);
-        asig2.EscribirTexto("OFERTAMATRI", curso);
-        asig2.EscribirLogico("ESTAREA", false);
+        asig2.EscribirTexto(a2Cod, fila.cod);
+        asig2.EscribirTexto(a2Largo, fila.codLargo);
+        asig2.EscribirTexto(a2Nombre, nombre);
+        asig2.EscribirTexto(a2Materia, clave);
+        asig2.EscribirTexto(a2Oferta, curso);
+        asig2.EscribirLogico(a2EsTarea, false);
         asig2.Grabar();
         ofertas.insert(Clave2(Almacenado(clave, anchoMateria), Almacenado(curso, anchoOferta)));
     };
@@ -72,6 +81,11 @@ void TransformarMaterias(Contexto& ctx) {
         const std::string clave = LeerDato(r, 1);
         const std::string curso = LeerDato(r, 0);
 
+        if (auto it = resueltas.find(nombre); it != resueltas.end()) {
+            if (!ofertas.count(Clave2(clave, curso))) agregarOferta(it->second, nombre, clave, curso);
+            continue;
+        }
+
         std::string c = CodigoMateria(nombre);
         const std::string codLargo = c.size() < 5 ? Izquierda(nombre, 10) : c;
         c = Izquierda(c, 10);
@@ -80,12 +94,13 @@ void TransformarMaterias(Contexto& ctx) {
 
         if (e.ListaNombres.Contiene(nombreMay) && e.ListaCodLargos.Contiene(codLargo) &&
             e.ListaCodLargoNombre.Contiene(largoNombre)) {
-            if (ofertas.count(Clave2(clave, curso))) continue;
-            auto it = materias.find(Clave2(QuitarEspaciosDer(Izquierda(codLargo, anchoLargo)),
-                                           QuitarEspaciosDer(Izquierda(nombre, anchoNombre))));
-            if (it == materias.end()) continue;
-            const Fila fila = it->second;
-            agregarOferta(fila.cod, fila.codLargo, nombre, clave, curso);
+            // A known subject: one more offer of the row stored for it.
+            auto it = materias.find(Clave2(Almacenado(codLargo, anchoLargo), Almacenado(nombre, anchoNombre)));
+            if (it == materias.end()) {
+                continue;
+            }
+            resueltas.emplace(nombre, it->second);
+            if (!ofertas.count(Clave2(clave, curso))) agregarOferta(it->second, nombre, clave, curso);
             continue;
         }
 
@@ -96,14 +111,14 @@ void TransformarMaterias(Contexto& ctx) {
         e.ListaCodigos.Agregar(cod);
 
         asig.Agregar();
-        asig.EscribirTexto("COD", cod);
-        asig.EscribirTexto("CODLARGO", codLargo);
-        asig.EscribirTexto("NOMBRE", nombre);
-        asig.EscribirLogico("ESTAREA", false);
+        asig.EscribirTexto(a1Cod, cod);
+        asig.EscribirTexto(a1Largo, codLargo);
+        asig.EscribirTexto(a1Nombre, nombre);
+        asig.EscribirLogico(a1EsTarea, false);
         asig.Grabar();
-        materias.emplace(Clave2(Almacenado(codLargo, anchoLargo), Almacenado(nombre, anchoNombre)),
-                         Fila{Almacenado(cod, anchoCod), Almacenado(codLargo, anchoLargo)});
-        agregarOferta(cod, codLargo, nombre, clave, curso);
+        const Fila fila{Almacenado(cod, anchoCod), Almacenado(codLargo, anchoLargo)};
+        materias.emplace(Clave2(Almacenado(codLargo, anchoLargo), Almacenado(nombre, anchoNombre)), fila);
+        agregarOferta(fila, nombre, clave, curso);
     }
     asig.Cerrar();
     asig2.Cerrar();
@@ -111,16 +126,18 @@ void TransformarMaterias(Contexto& ctx) {
 
 void TransformarActividades(Contexto& ctx) {
     tablas::Tabla asig = detalle::AbrirCreada(ctx, tablas::esquemas::ASIGNOMT());
+    const int cCod = Pos(asig, "COD"), cLargo = Pos(asig, "CODLARGO"), cNombre = Pos(asig, "NOMBRE"),
+              cTarea = Pos(asig, "CODTAREA"), cEsTarea = Pos(asig, "ESTAREA");
     for (const auto& r : LeerBloque(ctx.documento, "ACTIVIDADES")) {
         if (ContarDatos(r) < 2) continue;
         const std::string nombre = LeerDato(r, 2);
         const std::string clave = LeerDato(r, 1);
         asig.Agregar();
-        asig.EscribirTexto("COD", clave);
-        asig.EscribirTexto("CODLARGO", Izquierda(nombre, 10));
-        asig.EscribirTexto("NOMBRE", nombre);
-        asig.EscribirTexto("CODTAREA", clave);
-        asig.EscribirLogico("ESTAREA", true);
+        asig.EscribirTexto(cCod, clave);
+        asig.EscribirTexto(cLargo, Izquierda(nombre, 10));
+        asig.EscribirTexto(cNombre, nombre);
+        asig.EscribirTexto(cTarea, clave);
+        asig.EscribirLogico(cEsTarea, true);
         asig.Grabar();
     }
     asig.Cerrar();

@@ -29,6 +29,12 @@ tablas::Tabla AbrirCreada(const Contexto& ctx, const tablas::Esquema& esquema) {
                                 &ctx.reloj);
 }
 
+int Pos(const tablas::Tabla& tabla, std::string_view campo) {
+    const int i = tabla.IndiceCampo(campo);
+    if (i < 0) throw tablas::ErrorTabla("La tabla no tiene el campo " + std::string(campo));
+    return i;
+}
+
 int Ancho(const tablas::Esquema& esquema, std::string_view campo) {
     for (const auto& c : esquema.campos)
         if (c.nombre == campo) return c.ancho;

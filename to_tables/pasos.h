@@ -54,6 +54,8 @@ namespace detalle {
 tablas::Tabla CrearYAbrir(const Contexto& ctx, const tablas::Esquema& esquema);
 // Opens a table the run created earlier in the context's folder.
 tablas::Tabla AbrirCreada(const Contexto& ctx, const tablas::Esquema& esquema);
+// Position of a field of an open table (for writing rows in inner loops).
+int Pos(const tablas::Tabla& tabla, std::string_view campo);
 // Width of a character field of the schema.
 int Ancho(const tablas::Esquema& esquema, std::string_view campo);
 // The value a character field of width `ancho` gives back once `valor` is

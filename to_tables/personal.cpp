@@ -9,33 +9,40 @@
 namespace to_tables {
 
 using namespace exchange;
+using detalle::Pos;
 
 void TransformarEmpleados(Contexto& ctx) {
     tablas::Tabla prof = detalle::CrearYAbrir(ctx, tablas::esquemas::PROFT());
+    const int cAbrev = Pos(prof, "ABREV"), cNombre = Pos(prof, "NOMBRE"), cEmpleado = Pos(prof, "X_EMPLEADO"),
+              cTomaPos = Pos(prof, "F_TOMAPOS");
     // Teacher codes given in this step; 'abg' is taken when 'ABG' is.
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
     CodigosUnicos unicos(codigos);
+    std::string nombre, codigo;
     for (const auto& r : LeerBloque(ctx.documento, "EMPLEADOS")) {
         if (ContarDatos(r) < 2) continue;
         const std::string empleado = LeerDato(r, 0);
         const std::string tomaPos = LeerDato(r, 1);
-        const std::string nombre = LeerDato(r, 3) + " " + LeerDato(r, 4) + ", " + LeerDato(r, 5);
-        // The initials come from the values as the document gives them: a
-        // part that begins with a space contributes that space.
-        std::string codigo;
+        // The initials come from the name parts as the document gives them (a
+        // part that begins with a space contributes that space); the name
+        // uses the parts trimmed.
+        nombre.clear();
+        codigo.clear();
         for (int pos = 3; pos <= 5; ++pos) {
             const std::string parte = LeerDatoSinRecortar(r, pos);
             if (!parte.empty()) codigo.push_back(parte[0]);
+            nombre += QuitarEspacios(parte);
+            if (pos == 3) nombre += " ";
+            if (pos == 4) nombre += ", ";
         }
         codigo = AcortarCodigo(unicos.Unico(codigo));
         codigos.Agregar(codigo);
 
-        prof.Agregar();
-        prof.EscribirTexto("ABREV", codigo);
-        prof.EscribirTexto("NOMBRE", nombre);
-        prof.EscribirTexto("DEPART", "");
-        prof.EscribirTexto("X_EMPLEADO", empleado);
-        prof.EscribirTexto("F_TOMAPOS", tomaPos);
+        prof.Agregar();  // DEPART stays empty, DNI unset
+        prof.EscribirTexto(cAbrev, codigo);
+        prof.EscribirTexto(cNombre, nombre);
+        prof.EscribirTexto(cEmpleado, empleado);
+        prof.EscribirTexto(cTomaPos, tomaPos);
         prof.Grabar();
     }
     prof.Cerrar();
@@ -43,6 +50,7 @@ void TransformarEmpleados(Contexto& ctx) {
 
 void TransformarDependencias(Contexto& ctx) {
     tablas::Tabla aulas = detalle::CrearYAbrir(ctx, tablas::esquemas::AULAT());
+    const int cAbrev = Pos(aulas, "ABREV"), cNombre = Pos(aulas, "NOMBRE"), cDep = Pos(aulas, "DEPCENTRO");
     // Full room codes given in this step, compared ignoring case.
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
     CodigosUnicos unicos(codigos);
@@ -53,10 +61,10 @@ void TransformarDependencias(Contexto& ctx) {
         const std::string codigo = unicos.Unico(clave.empty() ? Izquierda(nombre, 6) : clave);
         codigos.Agregar(codigo);
 
-        aulas.Agregar();
-        aulas.EscribirTexto("ABREV", Derecha(codigo, 4));
-        aulas.EscribirTexto("NOMBRE", nombre);
-        aulas.EscribirTexto("DEPCENTRO", clave);
+        aulas.Agregar();  // EDIFICIO and MAXALUM unset
+        aulas.EscribirTexto(cAbrev, Derecha(codigo, 4));
+        aulas.EscribirTexto(cNombre, nombre);
+        aulas.EscribirTexto(cDep, clave);
         aulas.Grabar();
     }
     aulas.Cerrar();

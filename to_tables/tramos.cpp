@@ -105,23 +105,28 @@ void TransformarTramos(Contexto& ctx) {
     const int rango1 = inicio1 <= inicio2 ? 0 : 1;
     const int rango2 = 1 - rango1;
 
+    const int cDiho = detalle::Pos(tramos, "DIHO"), cHora = detalle::Pos(tramos, "HORA"),
+              cDia = detalle::Pos(tramos, "DIA"), cTexto = detalle::Pos(tramos, "TEXTOHOR"),
+              cCod = detalle::Pos(tramos, "CODDIHO"), cDesde = detalle::Pos(tramos, "HORADESDE"),
+              cHasta = detalle::Pos(tramos, "HORAHASTA"), cMin = detalle::Pos(tramos, "MINUTOS"),
+              cXml = detalle::Pos(tramos, "MARCOXML"), cMarco = detalle::Pos(tramos, "MARCO");
     for (int dia = 1; dia <= 7; ++dia) {
         const std::string textoDia = std::to_string(dia);
         int hora1 = 0, hora2 = 0;
         for (const Tramo& t : elegidosTramos) {
             const int hora = t.primerMarco ? ++hora1 : ++hora2;
             const std::string textoHora = std::to_string(hora);
-            tramos.Agregar();
-            tramos.EscribirTexto("DIHO", textoDia + textoHora);
-            tramos.EscribirTexto("HORA", textoHora);
-            tramos.EscribirTexto("DIA", textoDia);
-            tramos.EscribirTexto("TEXTOHOR", t.etiqueta);
-            tramos.EscribirTexto("CODDIHO", t.codigo);
-            tramos.EscribirTexto("HORADESDE", t.desde);
-            tramos.EscribirTexto("HORAHASTA", t.hasta);
-            tramos.EscribirTexto("MINUTOS", std::to_string(t.duracion));
-            tramos.EscribirTexto("MARCOXML", t.marco);
-            tramos.EscribirEntero("MARCO", t.primerMarco ? rango1 : rango2);
+            tramos.Agregar();  // TEXTODIA stays empty
+            tramos.EscribirTexto(cDiho, textoDia + textoHora);
+            tramos.EscribirTexto(cHora, textoHora);
+            tramos.EscribirTexto(cDia, textoDia);
+            tramos.EscribirTexto(cTexto, t.etiqueta);
+            tramos.EscribirTexto(cCod, t.codigo);
+            tramos.EscribirTexto(cDesde, t.desde);
+            tramos.EscribirTexto(cHasta, t.hasta);
+            tramos.EscribirTexto(cMin, std::to_string(t.duracion));
+            tramos.EscribirTexto(cXml, t.marco);
+            tramos.EscribirEntero(cMarco, t.primerMarco ? rango1 : rango2);
             tramos.Grabar();
         }
     }
