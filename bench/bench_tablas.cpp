@@ -216,6 +216,10 @@ void BM_Escribir(benchmark::State& st) {
     }
 }
 void BM_Leer(benchmark::State& st) {
+    if (!fs::exists(Carpeta() / "BASE.DAT") || !fs::exists(Carpeta() / "BENCH.DBF")) {
+        EscribirBase(Carpeta() / "BASE.DAT", Filas());
+        EscribirMotor(Carpeta(), Filas());
+    }
     for (auto _ : st) {
         auto t0 = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(LeerBase(Carpeta() / "BASE.DAT", Filas()));

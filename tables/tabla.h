@@ -59,7 +59,12 @@ public:
                       const core::Reloj& reloj);
 
     // Opens an existing table file. Throws ErrorTabla for a missing, locked or
-    // damaged file. `reloj` dates the header when the table is changed.
+    // damaged file. `reloj` dates the header when the table is changed (the
+    // machine's clock when null). Access takes an advisory lock on the file
+    // (flock / LockFileEx): an exclusive open fails while any other open of the
+    // file holds it, a shared open fails while another holds it exclusively.
+    // A read-only file opens for reading; changing it is an ErrorTabla, as is
+    // changing a table whose header announces a production index (.MDX).
     static Tabla Abrir(const std::filesystem::path& archivo, Acceso acceso = Acceso::Compartido,
                        const core::Reloj* reloj = nullptr);
 
@@ -68,7 +73,8 @@ public:
     Tabla& operator=(Tabla&&) noexcept;
     ~Tabla();  // closes without throwing; call Cerrar() to see write errors
 
-    // Writes what is pending, updates the header and releases the file.
+    // Posts a pending row, writes what is buffered, updates the header's row
+    // count and date (when the table was changed) and releases the file.
     void Cerrar();
     bool Abierta() const;
     const std::filesystem::path& Archivo() const;
@@ -88,7 +94,10 @@ public:
     void Grabar();        // writes the appended or edited row
 
     // Reading the current row. Unknown field: ErrorTabla.
-    std::string LeerTexto(std::string_view campo) const;    // trailing blanks removed
+    // Text: trailing blanks removed; a numeric field's text has no blanks on
+    // either side. A blank value reads as 0 through LeerEntero and LeerReal;
+    // a numeric value with decimals reads through LeerEntero rounded.
+    std::string LeerTexto(std::string_view campo) const;
     int LeerEntero(std::string_view campo) const;           // ErrorConversion when not whole
     double LeerReal(std::string_view campo) const;
     bool LeerLogico(std::string_view campo) const;
@@ -112,7 +121,8 @@ public:
     // The first row in stored order whose key fields ("A" or "A;B") equal the
     // values exactly (whole value, case-sensitive, trailing blanks ignored as
     // when read). Makes it current and returns true; false leaves the position
-    // unspecified. Indexed: no scan per call.
+    // unspecified. Indexed: no scan per call. A numeric key field compares by
+    // value when whole: "12" finds a stored "      12" (and "12.00").
     bool Localizar(std::string_view campos, std::initializer_list<std::string_view> valores);
 
     // While on, Primero/Siguiente visit only rows whose character field equals

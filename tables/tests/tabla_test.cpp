@@ -91,6 +91,22 @@ TEST_F(TablaTest, EmptyOrderIndexOfDiasHoras2) {
     EXPECT_EQ(m, e);
 }
 
+TEST_F(TablaTest, LevelSevenHeaderKeepsLongFieldNames) {
+    Tabla::Crear(dir, esquemas::NIVELLARI(), kReloj);
+    std::string b = prueba::Leer(dir / "NIVELLARI.DBF");
+    ASSERT_EQ(b.size(), 68u + 3 * 48 + 1 + 1);
+    EXPECT_EQ(b.substr(0, 4), std::string("\x04\x7D\x0B\x0F", 4));
+    EXPECT_EQ(static_cast<unsigned char>(b[8]), 213u);  // 68 + 3 * 48 + 1
+    EXPECT_EQ(b.substr(32, 9), std::string("DBWINWE0\0", 9));
+    EXPECT_EQ(b.substr(68, 15), std::string("X_OFERTAMATRIG\0", 15));
+    EXPECT_EQ(b.substr(68 + 32, 3), std::string("N\x0B\x00", 3));
+    EXPECT_EQ(b[68 + 3 * 48], '\x0D');
+    Tabla t = Tabla::Abrir(dir / "NIVELLARI.DBF");
+    ASSERT_EQ(t.Campos().size(), 3u);
+    EXPECT_EQ(t.Campos()[0].nombre, "X_OFERTAMATRIG");
+    EXPECT_EQ(t.Campos()[2].ancho, 80);
+}
+
 TEST_F(TablaTest, ValuesReadBackAsStored) {
     Tabla::Crear(dir, esquemas::ASIGT(), kReloj);
     Tabla t = Tabla::Abrir(dir / "ASIGT.DBF");
