@@ -360,7 +360,7 @@ int main(int argc, char** argv) {
     }
     int n = static_cast<int>(args.size());
     for (int e : escuelas) {
-        const int iter = e >= 1000 ? 1 : e >= 100 ? 2 : e >= 10 ? 5 : 20;
+        const int iter = e >= 1000 ? 2 : e >= 100 ? 5 : e >= 10 ? 20 : 100;
         benchmark::RegisterBenchmark("conversion", BM_Conversion)->Arg(e)->Iterations(iter)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("base", BM_Base)->Arg(e)->Iterations(iter)->Unit(benchmark::kMillisecond);
     }

@@ -83,7 +83,7 @@ void TransformarCursosUnidades(Contexto& ctx) {
                   cEstud = Pos(tc, "ESTUD");
         const auto niveles = LeerReferencia(ctx.tablaReferencia);
         for (const auto& r : LeerBloque(ctx.documento, "CURSOS_DEL_CENTRO")) {
-            if (ContarDatos(r) < 2) continue;
+            if (detalle::MenosDeDosDatos(r)) continue;
             const std::string clave = LeerDato(r, 0);
             const int numero = core::ConvertirEntero(clave);
             std::string nivel, estudio;
@@ -113,7 +113,7 @@ void TransformarCursosUnidades(Contexto& ctx) {
               gGrupo = Pos(tg, "GRUPO"), gMarco = Pos(tg, "MARCO"), gClave = Pos(tg, "CLAVE"),
               gClaveCurso = Pos(tg, "CLAVECURSO"), gDescrip = Pos(tg, "DESCRIP");
     for (const auto& r : LeerBloque(ctx.documento, "UNIDADES")) {
-        if (ContarDatos(r) < 2) continue;
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string clave = LeerDato(r, 0);
         const std::string nombre = LeerDato(r, 1);
         const std::string claveCurso = LeerDato(r, 2);
@@ -188,7 +188,7 @@ void TransformarAsignaciones(Contexto& ctx) {
     // The code found for each name as the document writes it.
     std::unordered_map<std::string, const std::string*> codigoDeNombre;
     for (const auto& r : LeerBloque(ctx.documento, "MATERIAS")) {
-        if (ContarDatos(r) < 2) continue;
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string claveCurso = LeerDato(r, 0);
         const std::string claveMateria = LeerDato(r, 1);
         const std::string nombre = LeerDato(r, 2);

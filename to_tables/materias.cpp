@@ -62,8 +62,8 @@ void TransformarMaterias(Contexto& ctx) {
     // the same way for the rest of the step.
     std::unordered_map<std::string, Fila> resueltas;
 
-    auto agregarOferta = [&](const Fila& fila, const std::string& nombre, const std::string& clave,
-                             const std::string& curso) {
+    auto escribirOferta = [&](const Fila& fila, const std::string& nombre, const std::string& clave,
+                              const std::string& curso) {
         asig2.Agregar();
         asig2.EscribirTexto(a2Cod, fila.cod);
         asig2.EscribirTexto(a2Largo, fila.codLargo);
@@ -72,17 +72,30 @@ void TransformarMaterias(Contexto& ctx) {
         asig2.EscribirTexto(a2Oferta, curso);
         asig2.EscribirLogico(a2EsTarea, false);
         asig2.Grabar();
-        ofertas.insert(Clave2(Almacenado(clave, anchoMateria), Almacenado(curso, anchoOferta)));
+    };
+    // One more offer of a known subject, unless ASIGNOMT2 already has a row
+    // with these keys (as its fields store them).
+    auto ofertaConocida = [&](const Fila& fila, const std::string& nombre, const std::string& clave,
+                              const std::string& curso) {
+        if (static_cast<int>(clave.size()) <= anchoMateria && static_cast<int>(curso.size()) <= anchoOferta) {
+            if (!ofertas.insert(Clave2(clave, curso)).second) return;  // looked up and recorded at once
+        } else {
+            if (ofertas.count(Clave2(clave, curso))) return;
+            ofertas.insert(Clave2(Almacenado(clave, anchoMateria), Almacenado(curso, anchoOferta)));
+        }
+        escribirOferta(fila, nombre, clave, curso);
     };
 
-    for (const auto& r : LeerBloque(ctx.documento, "MATERIAS")) {
-        if (ContarDatos(r) < 2) continue;
+    const auto registros = LeerBloque(ctx.documento, "MATERIAS");
+    ofertas.reserve(registros.size());
+    for (const auto& r : registros) {
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string nombre = LeerDato(r, 2);
         const std::string clave = LeerDato(r, 1);
         const std::string curso = LeerDato(r, 0);
 
         if (auto it = resueltas.find(nombre); it != resueltas.end()) {
-            if (!ofertas.count(Clave2(clave, curso))) agregarOferta(it->second, nombre, clave, curso);
+            ofertaConocida(it->second, nombre, clave, curso);
             continue;
         }
 
@@ -100,7 +113,7 @@ void TransformarMaterias(Contexto& ctx) {
                 continue;
             }
             resueltas.emplace(nombre, it->second);
-            if (!ofertas.count(Clave2(clave, curso))) agregarOferta(it->second, nombre, clave, curso);
+            ofertaConocida(it->second, nombre, clave, curso);
             continue;
         }
 
@@ -118,7 +131,8 @@ void TransformarMaterias(Contexto& ctx) {
         asig.Grabar();
         const Fila fila{Almacenado(cod, anchoCod), Almacenado(codLargo, anchoLargo)};
         materias.emplace(Clave2(Almacenado(codLargo, anchoLargo), Almacenado(nombre, anchoNombre)), fila);
-        agregarOferta(fila, nombre, clave, curso);
+        escribirOferta(fila, nombre, clave, curso);
+        ofertas.insert(Clave2(Almacenado(clave, anchoMateria), Almacenado(curso, anchoOferta)));
     }
     asig.Cerrar();
     asig2.Cerrar();
@@ -129,7 +143,7 @@ void TransformarActividades(Contexto& ctx) {
     const int cCod = Pos(asig, "COD"), cLargo = Pos(asig, "CODLARGO"), cNombre = Pos(asig, "NOMBRE"),
               cTarea = Pos(asig, "CODTAREA"), cEsTarea = Pos(asig, "ESTAREA");
     for (const auto& r : LeerBloque(ctx.documento, "ACTIVIDADES")) {
-        if (ContarDatos(r) < 2) continue;
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string nombre = LeerDato(r, 2);
         const std::string clave = LeerDato(r, 1);
         asig.Agregar();

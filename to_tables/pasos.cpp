@@ -45,6 +45,11 @@ std::string Almacenado(std::string_view valor, int ancho) {
     return exchange::QuitarEspaciosDer(exchange::Izquierda(valor, ancho));
 }
 
+bool MenosDeDosDatos(const exchange::Registro& registro) {
+    const pugi::xml_node primero = registro.Nodo().child("dato");
+    return !primero || !primero.next_sibling("dato");
+}
+
 std::string Clave2(std::string_view a, std::string_view b) {
     std::string k;
     k.reserve(a.size() + b.size() + 1);

@@ -61,6 +61,9 @@ int Ancho(const tablas::Esquema& esquema, std::string_view campo);
 // The value a character field of width `ancho` gives back once `valor` is
 // stored in it: cut to the width, trailing blanks removed.
 std::string Almacenado(std::string_view valor, int ancho);
+// True when a record has fewer than 2 values (such records are skipped);
+// stops looking at the second value.
+bool MenosDeDosDatos(const exchange::Registro& registro);
 // Two values joined into one lookup key (no XML text holds the separator).
 std::string Clave2(std::string_view a, std::string_view b);
 

@@ -20,7 +20,7 @@ void TransformarEmpleados(Contexto& ctx) {
     CodigosUnicos unicos(codigos);
     std::string nombre, codigo;
     for (const auto& r : LeerBloque(ctx.documento, "EMPLEADOS")) {
-        if (ContarDatos(r) < 2) continue;
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string empleado = LeerDato(r, 0);
         const std::string tomaPos = LeerDato(r, 1);
         // The initials come from the name parts as the document gives them (a
@@ -55,7 +55,7 @@ void TransformarDependencias(Contexto& ctx) {
     ConjuntoCodigos codigos(Comparacion::IgnorarCase);
     CodigosUnicos unicos(codigos);
     for (const auto& r : LeerBloque(ctx.documento, "DEPENDENCIAS")) {
-        if (ContarDatos(r) < 2) continue;
+        if (detalle::MenosDeDosDatos(r)) continue;
         const std::string clave = LeerDato(r, 0);
         const std::string nombre = LeerDato(r, 1);
         const std::string codigo = unicos.Unico(clave.empty() ? Izquierda(nombre, 6) : clave);
