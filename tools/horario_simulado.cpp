@@ -72,6 +72,11 @@ ResumenSimulado GenerarSoluc(const OpcionesSimulado& op) {
         for (t.Primero(); !t.FinDeTabla(); t.Siguiente())
             tramos.push_back({EnteroOCero(t.LeerTexto("DIA")), EnteroOCero(t.LeerTexto("HORA")), t.LeerTexto("MARCO")});
     }
+    // A school works Monday to Friday: days 6 and 7 only when there is nothing else.
+    std::vector<Tramo> laborables;
+    for (const Tramo& s : tramos)
+        if (s.dia >= 1 && s.dia <= 5) laborables.push_back(s);
+    if (!laborables.empty()) tramos.swap(laborables);
     if (profesores.empty()) throw core::ErrorEjecucion("PROFT no tiene profesores: no hay horario que simular.");
 
     std::mt19937_64 azar(op.semilla);

@@ -23,7 +23,7 @@ struct ResumenSimulado {
 // Reads PROFT, GRUPOST, AULAT, ASIGT and DIASHORAST and writes SOLUC.DBF
 // (PROF, DIA, HORA, MARCO, ASIG, CODGRUPO, TAREA, AULA), replacing it.
 // Without a row count each assignment's lessons (one digit of SESIONES each,
-// its length in periods) are placed for a teacher in free periods of the
+// its length in periods) are placed for a teacher in free periods (Monday to Friday) of the
 // group's frame, one row per period; a lesson that finds no room, and a share
 // of the others, is left unplaced. With a row count, rows are drawn at random
 // from the assignments and slots until there are that many.
