@@ -54,6 +54,7 @@ from dbfread import DBF
 filas = list(DBF(os.path.join(sys.argv[1], "SOLUC.DBF"), encoding="cp1252"))
 colocadas = [f for f in filas if f["DIA"]]
 assert colocadas and len(colocadas) < len(filas), (len(colocadas), len(filas))
+assert all(1 <= f["DIA"] <= 5 for f in colocadas), "clases fuera de lunes a viernes"
 for campo in ("PROF", "CODGRUPO"):
     vistos = [(f[campo], f["DIA"], f["HORA"], f["MARCO"]) for f in colocadas]
     assert len(vistos) == len(set(vistos)), campo + " en dos sitios a la vez"
