@@ -167,6 +167,40 @@ TEST_F(Lectores, DamagedFilesAreReportedNamingTheFile) {
     EXPECT_THROW(Tabla::Abrir(dir / "NOEXISTE.DBF"), ErrorTabla);
 }
 
+// Every truncation and many random header corruptions: an error or a
+// readable table, never a crash or a read outside the file (run under ASan).
+TEST_F(Lectores, HostileBytesNeverCrash) {
+    const std::string sana = TablaSana(dir);
+    std::uint32_t semilla = 12345;
+    auto azar = [&] { return semilla = semilla * 1103515245u + 12345u, (semilla >> 16) & 0x7FFF; };
+    for (int caso = 0; caso < 600; ++caso) {
+        std::string b = sana;
+        if (caso < static_cast<int>(sana.size())) {
+            b.resize(static_cast<std::size_t>(caso));
+        } else {
+            for (int k = 0; k < 3; ++k) b[azar() % 100] = static_cast<char>(azar() & 0xFF);
+        }
+        prueba::Escribir(dir / "H.DBF", b);
+        try {
+            Tabla t = Tabla::Abrir(dir / "H.DBF");
+            for (t.Primero(); !t.FinDeTabla(); t.Siguiente()) {
+                for (int c = 0; c < static_cast<int>(t.Campos().size()); ++c) {
+                    t.LeerTexto(c);
+                    t.LeerLogico(c);
+                    try {
+                        t.LeerEntero(c);
+                        t.LeerReal(c);
+                    } catch (const core::ErrorEjecucion&) {
+                    }
+                }
+            }
+            if (!t.Campos().empty()) t.Localizar(t.Campos()[0].nombre, {"f1"});
+        } catch (const ErrorTabla& e) {
+            EXPECT_NE(std::string(e.what()).find("H.DBF"), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST_F(Lectores, MissingEndMarkDeletedRowsAndForeignHeaders) {
     std::string b = TablaSana(dir);
     b.pop_back();                   // no 0x1A
