@@ -95,6 +95,14 @@ bool BorrarSiExiste(const fs::path& carpeta, std::string_view nombre) {
     return borrado;
 }
 
+void BorrarOtrasGrafias(const fs::path& carpeta, std::string_view nombre) {
+    for (const fs::path& p : Coincidencias(carpeta, nombre)) {
+        if (NombreDe(p) == nombre) continue;
+        std::error_code ec;
+        fs::remove(p, ec);
+    }
+}
+
 fs::path CarpetaPrograma() {
 #ifdef _WIN32
     std::wstring buf(32768, L'\0');

@@ -25,6 +25,10 @@ bool ExisteArchivo(const std::filesystem::path& carpeta, std::string_view nombre
 // cannot be deleted is passed over. Returns whether anything was deleted.
 bool BorrarSiExiste(const std::filesystem::path& carpeta, std::string_view nombre);
 
+// Deletes the files of `carpeta` named `nombre` ignoring case but spelled
+// otherwise, so that the exact spelling is the only one left.
+void BorrarOtrasGrafias(const std::filesystem::path& carpeta, std::string_view nombre);
+
 // The folder of the running executable.
 std::filesystem::path CarpetaPrograma();
 

@@ -10,6 +10,7 @@
 #endif
 
 #include "exchange/ansi.h"
+#include "tables/archivos.h"
 
 namespace tablas::formato {
 
@@ -209,8 +210,13 @@ void CrearTabla(const std::filesystem::path& carpeta, const Esquema& e, const co
     if (!std::filesystem::is_directory(carpeta, ec)) {
         throw ErrorTabla("No existe la carpeta " + RutaAnsi(carpeta) + ": no se puede crear la tabla " + e.nombre + ".");
     }
+    // A table of another spelling (periodos.dbf) would stand beside the new one.
+    BorrarOtrasGrafias(carpeta, e.nombre + ".DBF");
     EscribirArchivo(carpeta / (e.nombre + ".DBF"), cab);
-    if (!e.indices.empty()) EscribirArchivo(carpeta / (e.nombre + ".MDX"), IndiceVacio(e, fecha));
+    if (!e.indices.empty()) {
+        BorrarOtrasGrafias(carpeta, e.nombre + ".MDX");
+        EscribirArchivo(carpeta / (e.nombre + ".MDX"), IndiceVacio(e, fecha));
+    }
 }
 
 }  // namespace tablas::formato

@@ -252,6 +252,12 @@ TEST_F(Lectores, FileNamesIgnoreCase) {
     EXPECT_THROW(ComprobarCarpetaTrabajo(dir / "NOHAY"), ErrorTabla);
     EXPECT_FALSE(std::filesystem::exists(dir / "NOHAY"));
     EXPECT_NO_THROW(ComprobarCarpetaTrabajo(dir));
+
+    // Creating a table replaces a table of another spelling: one file is left.
+    prueba::Escribir(dir / "periodos.dbf", "viejo");
+    Tabla::Crear(dir, esquemas::PERIODOS(), kReloj);
+    EXPECT_FALSE(std::filesystem::exists(dir / "periodos.dbf"));
+    EXPECT_EQ(Tabla::Abrir(*BuscarArchivo(dir, "periodos.dbf")).ContarFilas(), 0u);
 }
 
 }  // namespace
