@@ -171,7 +171,7 @@ void RecuperarEn(const fs::path& carpeta, bool dentro) {
             const std::string m = marca;
             if (resto.rfind(m, 0) != 0) continue;
             const std::string num = resto.substr(m.size());
-            if (num.empty() || num.find_first_not_of("0123456789") != std::string::npos) continue;
+            if (num.empty() || num.size() > 9 || num.find_first_not_of("0123456789") != std::string::npos) continue;
             if (ProcesoVivo(std::stol(num))) continue;
             if (m == kMarcaRespaldo) {
                 Restaurar(carpeta, ruta);
