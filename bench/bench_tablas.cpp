@@ -61,13 +61,12 @@ fs::path Carpeta() {
 
 // The values of row i, shared by the engine and the baseline.
 struct Valores {
-    char cod[16], clave[16], orden[16];
-    std::size_t nCod, nClave, nOrden;
+    char cod[16], clave[16];
+    std::size_t nCod, nClave;
     double horas;
     void Para(std::size_t i) {
         buf(cod, nCod, 'C', i);
         buf(clave, nClave, 'K', i * 7);
-        nOrden = static_cast<std::size_t>(std::to_chars(orden, orden + 16, i).ptr - orden);
         horas = static_cast<double>(i % 7) + 0.5;
     }
     static void buf(char* b, std::size_t& n, char letra, std::size_t x) {
@@ -159,8 +158,10 @@ void EscribirBase(const fs::path& archivo, std::size_t n) {
         std::memset(r + 71, ' ', 20 - k);
         std::memcpy(r + 71 + 20 - k, num, k);
         PonerTexto(r + 91, 20, "1111");
-        std::memset(r + 111, ' ', 11 - v.nOrden);
-        std::memcpy(r + 111 + 11 - v.nOrden, v.orden, v.nOrden);
+        e = std::to_chars(num, num + 32, i);
+        k = static_cast<std::size_t>(e.ptr - num);
+        std::memset(r + 111, ' ', 11 - k);
+        std::memcpy(r + 111 + 11 - k, num, k);
         r[122] = (i & 1) ? 'T' : 'F';
         usado += largo;
     }

@@ -75,6 +75,12 @@ std::string_view QuitarAmbos(std::string_view s) {
 
 bool EsNumerico(char t) { return t == 'N' || t == 'F'; }
 
+void PonerTextoCampo(char* destino, int ancho, std::string_view valor) {
+    std::size_t n = std::min<std::size_t>(valor.size(), static_cast<std::size_t>(ancho));
+    std::memcpy(destino, valor.data(), n);
+    std::memset(destino + n, ' ', ancho - n);
+}
+
 // Hash of a key (FNV-1a, 64 bits).
 std::uint64_t Hash(std::string_view s) {
     std::uint64_t h = 1469598103934665603ull;
@@ -431,6 +437,8 @@ struct Tabla::Impl {
 
     void Grabar() {
         if (modo == Modo::Navegar) return;
+        char* const fila0 = cambio;
+        cambio = nullptr;
         if (modo == Modo::Agregando) {
             std::uint32_t i = totalFilas;  // already in place at the end of `agregadas`
             ++totalFilas;
@@ -440,7 +448,7 @@ struct Tabla::Impl {
             IndexarNueva(i, Fila(i));
         } else {
             const char* viejo = Fila(fila);
-            InvalidarCambios(viejo, cambio);
+            InvalidarCambios(viejo, fila0);
             if (fila >= filasArchivo) {
                 std::memcpy(agregadas.data() + std::size_t(fila - filasArchivo) * largoRegistro, edicion.data(),
                             largoRegistro);
@@ -483,7 +491,14 @@ struct Tabla::Impl {
     void SiguienteFiltrado() {
         if (fin) return;
         if (campoFiltro < 0) {
-            IrA(SiguienteViva(fila + 1));
+            std::uint32_t i = fila + 1;
+            const char* r = nullptr;
+            for (; i < totalFilas; ++i) {
+                r = Fila(i);
+                if (r[0] != '*') break;
+            }
+            IrA(i);
+            if (i < totalFilas) actual = r;
             return;
         }
         Filtro& p = FiltroDe(campoFiltro);
@@ -775,6 +790,14 @@ bool Tabla::LeerLogico(std::string_view campo) const {
 }
 
 std::string Tabla::LeerTexto(int campo) const {
+    // Fast path: a character field of the row being browsed.
+    if (impl_ && impl_->actual && impl_->modo == Impl::Modo::Navegar &&
+        static_cast<unsigned>(campo) < impl_->tipos.size() && impl_->tipos[campo] == 'C') {
+        const char* p = impl_->actual + impl_->desde[campo];
+        std::size_t n = static_cast<std::size_t>(impl_->anchos[campo]);
+        while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
+        return std::string(p, n);
+    }
     TMV_ABIERTA();
     if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     return m.Texto(m.Actual(), campo);
@@ -829,17 +852,14 @@ bool Tabla::LeerLogico(int campo) const {
 
 // ---- writing ----
 
-namespace {
-
-void PonerTextoCampo(char* destino, int ancho, std::string_view valor) {
-    std::size_t n = std::min<std::size_t>(valor.size(), static_cast<std::size_t>(ancho));
-    std::memcpy(destino, valor.data(), n);
-    std::memset(destino + n, ' ', ancho - n);
-}
-
-}  // namespace
 
 void Tabla::EscribirTexto(int campo, std::string_view valor) {
+    // Fast path: a character field of the row being appended or edited.
+    if (impl_ && impl_->cambio && static_cast<unsigned>(campo) < impl_->tipos.size() &&
+        impl_->tipos[campo] == 'C') {
+        PonerTextoCampo(impl_->cambio + impl_->desde[campo], impl_->anchos[campo], valor);
+        return;
+    }
     TMV_ABIERTA();
     if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
     if (m.modo == Impl::Modo::Navegar) m.Error("escritura sin Agregar ni Editar");
