@@ -587,8 +587,9 @@ Tabla Tabla::Abrir(const std::filesystem::path& archivo, Acceso acceso, const co
     m.nombreAnsi = formato::RutaAnsi(archivo);
     m.reloj = reloj;
     std::error_code ec;
+    if (!std::filesystem::exists(archivo, ec)) throw ErrorTabla("No existe la tabla " + m.nombreAnsi + ".");
     if (!std::filesystem::is_regular_file(archivo, ec)) {
-        throw ErrorTabla("No existe la tabla " + m.nombreAnsi + ".");
+        throw ErrorTabla("La tabla " + m.nombreAnsi + " no es un archivo.");
     }
     std::uint64_t tam = std::filesystem::file_size(archivo, ec);
     if (ec) throw ErrorTabla("No se puede leer la tabla " + m.nombreAnsi + ".");

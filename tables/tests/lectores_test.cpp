@@ -165,6 +165,8 @@ TEST_F(Lectores, DamagedFilesAreReportedNamingTheFile) {
         }
     }
     EXPECT_THROW(Tabla::Abrir(dir / "NOEXISTE.DBF"), ErrorTabla);
+    std::filesystem::create_directory(dir / "CARPETA.DBF");
+    EXPECT_THROW(Tabla::Abrir(dir / "CARPETA.DBF"), ErrorTabla);
 }
 
 // Every truncation and many random header corruptions: an error or a
