@@ -129,7 +129,7 @@ void TransformarCursosUnidades(Contexto& ctx) {
             if (ch != ' ') codigo.push_back(ch);
         }
         if (codigo.size() == 10) codigo[9] = nombre.back();
-        codigo = AcortarCodigo(unicos.Unico(codigo));
+        codigo = unicos.UnicoAcortado(codigo);
         codigos.Agregar(codigo);
 
         const std::string descripcion =

@@ -120,7 +120,7 @@ void TransformarMaterias(Contexto& ctx) {
         e.ListaNombres.Agregar(nombreMay);
         e.ListaCodLargos.Agregar(codLargo);
         e.ListaCodLargoNombre.Agregar(largoNombre);
-        const std::string cod = AcortarCodigo(unicos.Unico(c));
+        const std::string cod = unicos.UnicoAcortado(c);
         e.ListaCodigos.Agregar(cod);
 
         asig.Agregar();

@@ -35,7 +35,7 @@ void TransformarEmpleados(Contexto& ctx) {
             if (pos == 3) nombre += " ";
             if (pos == 4) nombre += ", ";
         }
-        codigo = AcortarCodigo(unicos.Unico(codigo));
+        codigo = unicos.UnicoAcortado(codigo);
         codigos.Agregar(codigo);
 
         prof.Agregar();  // DEPART stays empty, DNI unset

@@ -39,19 +39,20 @@ TEST_F(Materias, CodigosUnicosConocidasYOfertas) {
                         {"6001", "43", "Lengua Cooficial y Literatura"},     // LCL taken: LCL1
                         {"6001", "44", "TECNOLOGIA INDUSTRIAL"},
                         {"6002", "45", "TECNOLOGIA INFORMATICA"},            // TECNOLOGIA1 -> TECNOLOGA1
+                        {"6002", "48", "TECNOLOGIA ELECTRICA"},              // TECNOLOGA1 given: TECNOLOGA2
                         {"6001", "46", "lengua castellana y literatura"},    // differs in case: new subject
                         {"6001"},                                           // fewer than 2 values
                         {"6003", "47"},                                     // no name: read as empty
                     }));
     const auto a = Tabla("ASIGNOMT");
     EXPECT_EQ(Columna(a, "COD"),
-              (std::vector<std::string>{"LCL", "LCL1", "TECNOLOGIA", "TECNOLOGA1", "lcyl", ""}));
+              (std::vector<std::string>{"LCL", "LCL1", "TECNOLOGIA", "TECNOLOGA1", "TECNOLOGA2", "lcyl", ""}));
     const auto a2 = Tabla("ASIGNOMT2");
     EXPECT_EQ(Columna(a2, "COD"),
-              (std::vector<std::string>{"LCL", "LCL", "LCL1", "TECNOLOGIA", "TECNOLOGA1", "lcyl", ""}));
-    EXPECT_EQ(Columna(a2, "MATERIA"), (std::vector<std::string>{"41", "42", "43", "44", "45", "46", "47"}));
+              (std::vector<std::string>{"LCL", "LCL", "LCL1", "TECNOLOGIA", "TECNOLOGA1", "TECNOLOGA2", "lcyl", ""}));
+    EXPECT_EQ(Columna(a2, "MATERIA"), (std::vector<std::string>{"41", "42", "43", "44", "45", "48", "46", "47"}));
     EXPECT_EQ(Columna(a2, "OFERTAMATRI"),
-              (std::vector<std::string>{"6001", "6002", "6001", "6001", "6002", "6001", "6003"}));
+              (std::vector<std::string>{"6001", "6002", "6001", "6001", "6002", "6002", "6001", "6003"}));
     EXPECT_EQ(a2[1].at("CODLARGO"), "Lengua Cas");
     EXPECT_EQ(a2[1].at("ESTAREA"), "F");
     EXPECT_EQ(a2[1].at("CODTAREA"), "");
