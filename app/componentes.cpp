@@ -1,5 +1,7 @@
 #include "app/componentes.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLinearGradient>
@@ -11,6 +13,21 @@
 #include "exchange/ansi.h"
 
 namespace app {
+
+QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect r,
+                      const QFont& fuente, QColor color, bool ajustar) {
+    auto* l = new QLabel(texto, padre);
+    l->setObjectName(QString::fromLatin1(nombre));
+    l->setFont(fuente);
+    l->setWordWrap(ajustar);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    if (!ajustar) r.setWidth(std::max(r.width(), l->sizeHint().width()));
+    l->setGeometry(r);
+    return l;
+}
 
 QString DesdeAnsi(const std::string& textoAnsi) {
     return QString::fromStdString(exchange::AnsiAUtf8(textoAnsi));

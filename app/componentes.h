@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QLabel>
+#include <QRect>
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -46,6 +48,11 @@ private:
 // machine fall back to the closest metric-compatible sans (Liberation Sans).
 QFont FuenteSistema();                     // the dialog font, 11 pixels high
 QFont FuenteArial(int pixeles, bool negrita = true, bool cursiva = false, bool subrayada = false);
+
+// A transparent label aligned top-left, named `nombre` for tests. A one-line
+// label grows when the substitute font is wider, so nothing is cut.
+QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect r,
+                      const QFont& fuente, QColor color, bool ajustar);
 
 // Bitmap buttons: the OK kind (green check mark; "Aceptar" unless a text is
 // given) and the close kind (door glyph).

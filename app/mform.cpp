@@ -53,26 +53,6 @@ ConfiguracionVentana ConfiguracionPredeterminada(const QStringList& argumentos) 
     return c;
 }
 
-namespace {
-
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect r,
-                      const QFont& fuente, QColor color, bool ajustar) {
-    auto* l = new QLabel(texto, padre);
-    l->setObjectName(QString::fromLatin1(nombre));
-    l->setFont(fuente);
-    l->setWordWrap(ajustar);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    // A one-line label grows when the substitute font is wider, so nothing is cut.
-    if (!ajustar) r.setWidth(std::max(r.width(), l->sizeHint().width()));
-    l->setGeometry(r);
-    return l;
-}
-
-}  // namespace
-
 TMForm::TMForm(ConfiguracionVentana config, QWidget* padre)
     : QWidget(padre, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),

@@ -27,24 +27,6 @@ QColor ColorTextoTituloInactivo() {
 #endif
 }
 
-namespace {
-
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect r,
-                      const QFont& fuente, QColor color, bool ajustar) {
-    auto* l = new QLabel(texto, padre);
-    l->setObjectName(QString::fromLatin1(nombre));
-    l->setGeometry(r);
-    l->setFont(fuente);
-    l->setWordWrap(ajustar);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, color);
-    l->setPalette(p);
-    return l;
-}
-
-}  // namespace
-
 TPlantillas::TPlantillas(std::filesystem::path archivoXML, core::Interaccion* ui, QWidget* padre)
     : QDialog(padre), archivoXML_(std::move(archivoXML)), ui_(ui) {
     setObjectName(QStringLiteral("Plantillas"));
