@@ -751,6 +751,11 @@ void Tabla::Agregar() {
     m.Grabar();
     if (m.totalFilas == std::numeric_limits<std::uint32_t>::max()) m.Error("demasiadas filas");
     if (m.agregadas.size() + m.largoRegistro > kVentana) m.VaciarAgregadas();
+    if (m.agregadas.capacity() < m.agregadas.size() + m.largoRegistro) {
+        // Grow in large steps: fewer copies of the rows already appended.
+        m.agregadas.reserve(std::max(m.agregadas.size() + m.largoRegistro,
+                                     std::min(kVentana, std::max<std::size_t>(m.agregadas.capacity() * 4, 16u << 10))));
+    }
     m.agregadas.append(m.largoRegistro, ' ');
     m.actual = nullptr;
     m.cambio = m.agregadas.data() + m.agregadas.size() - m.largoRegistro;
@@ -955,7 +960,18 @@ void Tabla::EscribirReal(int campo, double valor) {
     }
     char buf[400];
     std::to_chars_result r;
-    if (c.tipo == 'N' || c.tipo == 'F') {
+    if ((c.tipo == 'N' || c.tipo == 'F') && c.decimales >= 0 && c.decimales <= 30 && std::fabs(valor) < 1e15 &&
+        valor == std::trunc(valor)) {
+        // A whole number: its integer digits and the zero decimals are the
+        // fixed form's, without the cost of the general conversion ("-0"
+        // comes out as "0", as it is written below).
+        r = std::to_chars(buf, buf + 40, static_cast<std::int64_t>(valor));
+        if (c.decimales > 0) {
+            *r.ptr++ = '.';
+            std::memset(r.ptr, '0', static_cast<std::size_t>(c.decimales));
+            r.ptr += c.decimales;
+        }
+    } else if (c.tipo == 'N' || c.tipo == 'F') {
         r = std::to_chars(buf, buf + sizeof buf, valor, std::chars_format::fixed, c.decimales);
     } else {
         r = std::to_chars(buf, buf + sizeof buf, valor);
