@@ -97,6 +97,7 @@ std::string ConjuntoCodigos::Clave(std::string_view codigo) const {
 }
 
 bool ConjuntoCodigos::Contiene(std::string_view codigo) const {
+    if (codigo.size() > largoMaximo_) return false;  // no key is that long
     if (comparacion_ == Comparacion::Exacta) {
         // Heterogeneous lookup is not available for unordered_set in C++20
         // with the default hasher; a short code fits the small-string buffer.
@@ -106,6 +107,7 @@ bool ConjuntoCodigos::Contiene(std::string_view codigo) const {
 }
 
 void ConjuntoCodigos::Agregar(std::string_view codigo) {
+    if (codigo.size() > largoMaximo_) largoMaximo_ = codigo.size();
     claves_.insert(Clave(codigo));
 }
 

@@ -32,13 +32,20 @@ public:
     explicit ConjuntoCodigos(Comparacion c) : comparacion_(c) {}
     bool Contiene(std::string_view codigo) const;
     void Agregar(std::string_view codigo);   // no effect when already contained
-    void Vaciar() { claves_.clear(); }
+    void Vaciar() {
+        claves_.clear();
+        largoMaximo_ = 0;
+    }
     std::size_t Tamano() const { return claves_.size(); }
+    // The length of the longest code added (0 when empty): a longer code is
+    // never contained.
+    std::size_t LargoMaximo() const { return largoMaximo_; }
     Comparacion ComparacionUsada() const { return comparacion_; }
 private:
     std::string Clave(std::string_view codigo) const;
     Comparacion comparacion_;
     std::unordered_set<std::string> claves_;
+    std::size_t largoMaximo_ = 0;
 };
 
 // The base when the set lacks it, else the first of base+"1", base+"2", ...

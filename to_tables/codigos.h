@@ -9,6 +9,7 @@
 // while its shortened form is taken ("TECNOLOGIA1" and "TECNOLOGIA2" are both
 // free, but the first is stored as "TECNOLOGA1"): UnicoAcortado passes over
 // such candidates so that no two rows ever share a code.
+#include <cstring>
 #include <string>
 #include <unordered_map>
 
@@ -42,7 +43,31 @@ public:
         }
         int& k = siguienteAcortado_[base];
         if (k < 1) k = 1;
+        // From k = 10 on, with a base of eight characters or more, a candidate
+        // longer than ten characters is cut to the base's first eight and the
+        // last two digits of k, and none of those candidates is given when it
+        // is longer than every code of the set:
+        // whether a cut form is free depends on k % 100 alone, and the set
+        // does not change during this call, so each is looked up once.
+        signed char libre[100];  // -1 unknown, 0 given, 1 free
+        std::memset(libre, -1, sizeof libre);
+        std::string cortado;
         for (; k <= kUltimoSufijo; ++k) {
+            if (k >= 10 && base.size() >= 8 && base.size() + (k < 100 ? 2 : k < 1000 ? 3 : k < 10000 ? 4 : 5) > 10 &&
+                base.size() + 2 > conjunto_.LargoMaximo()) {
+                const int dd = k % 100;
+                if (libre[dd] < 0) {
+                    cortado.assign(base, 0, 8);
+                    cortado += static_cast<char>('0' + dd / 10);
+                    cortado += static_cast<char>('0' + dd % 10);
+                    libre[dd] = conjunto_.Contiene(cortado) ? 0 : 1;
+                }
+                if (!libre[dd]) continue;
+                cortado.assign(base, 0, 8);
+                cortado += static_cast<char>('0' + dd / 10);
+                cortado += static_cast<char>('0' + dd % 10);
+                return cortado;
+            }
             const std::string candidato = base + std::to_string(k);
             if (conjunto_.Contiene(candidato)) continue;
             std::string corto = exchange::AcortarCodigo(candidato);
