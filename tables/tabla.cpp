@@ -911,6 +911,17 @@ void Tabla::EscribirTexto(int campo, std::string_view valor) {
     }
 }
 
+// A number's text right-aligned in its field; one that does not fit is an
+// error naming the value, the field and the table (never cut).
+static void PonerNumeroAlineado(const std::string& tabla, const Campo& c, char* d, std::string_view texto) {
+    if (static_cast<int>(texto.size()) > c.ancho) {
+        throw ErrorTabla("El valor " + std::string(texto) + " no cabe en el campo " + c.nombre + " (ancho " +
+                         std::to_string(c.ancho) + ") de la tabla " + tabla + ".");
+    }
+    std::memset(d, ' ', c.ancho - texto.size());
+    std::memcpy(d + c.ancho - texto.size(), texto.data(), texto.size());
+}
+
 void Tabla::EscribirEntero(int campo, std::int64_t valor) {
     TMV_ABIERTA();
     if (static_cast<unsigned>(campo) >= m.campos.size()) m.ComprobarCampo(campo);
@@ -926,12 +937,7 @@ void Tabla::EscribirEntero(int campo, std::int64_t valor) {
                 EscribirReal(campo, static_cast<double>(valor));
                 return;
             }
-            if (static_cast<int>(texto.size()) > c.ancho) {
-                throw ErrorTabla("El valor " + std::string(texto) + " no cabe en el campo " + c.nombre + " (ancho " +
-                                 std::to_string(c.ancho) + ") de la tabla " + m.nombreAnsi + ".");
-            }
-            std::memset(d, ' ', c.ancho - texto.size());
-            std::memcpy(d + c.ancho - texto.size(), texto.data(), texto.size());
+            PonerNumeroAlineado(m.nombreAnsi, c, d, texto);
             return;
         case 'I': {
             if (valor < std::numeric_limits<std::int32_t>::min() || valor > std::numeric_limits<std::int32_t>::max()) {
@@ -984,12 +990,7 @@ void Tabla::EscribirReal(int campo, double valor) {
     }
     switch (c.tipo) {
         case 'N': case 'F':
-            if (static_cast<int>(texto.size()) > c.ancho) {
-                throw ErrorTabla("El valor " + std::string(texto) + " no cabe en el campo " + c.nombre + " (ancho " +
-                                 std::to_string(c.ancho) + ") de la tabla " + m.nombreAnsi + ".");
-            }
-            std::memset(d, ' ', c.ancho - texto.size());
-            std::memcpy(d + c.ancho - texto.size(), texto.data(), texto.size());
+            PonerNumeroAlineado(m.nombreAnsi, c, d, texto);
             return;
         case 'I':
             EscribirEntero(campo, static_cast<std::int64_t>(std::llround(valor)));
