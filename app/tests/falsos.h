@@ -2,14 +2,25 @@
 // A scripted user for the windows' tests: answers the open dialog from a
 // queue, records messages and errors, and counts the wait cursor.
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/interaccion.h"
 
 namespace prueba {
+
+// The whole content of a file, byte for byte ("" when it cannot be read).
+inline std::string Leer(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
 
 struct Registro {
     std::deque<std::optional<std::filesystem::path>> respuestas;  // nullopt: Cancel

@@ -6,17 +6,13 @@
 #include <sstream>
 
 #include "app/ini.h"
+#include "falsos.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Leer(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using prueba::Leer;
 
 void Escribir(const fs::path& p, const std::string& t) {
     std::ofstream f(p, std::ios::binary);

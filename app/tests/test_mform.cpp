@@ -21,12 +21,7 @@ using core::FinEjecucion;
 
 namespace {
 
-std::string Leer(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using prueba::Leer;
 
 // A window whose runs are scripted: each press ends as `fin` says and
 // counts itself; the user is the fake of falsos.h.
